@@ -1,0 +1,29 @@
+// The program's entry point.
+#include "core/Startup.h"
+#include "engine/SettingsForm.h"
+#include "ui/AboutForm.h"
+#include "ui/MainForm.h"
+#include "ui/toolkit/Application.h"
+
+#include <windows.h>
+
+namespace {
+
+void RunUserInterface() {
+    vx::ui::TVXMainForm mainForm;
+    vx::ui::TVXAboutForm aboutForm;
+    vx::TVXSettingsForm settingsForm;
+    if (!mainForm.Create(nullptr, true)) return;
+    aboutForm.Create(mainForm.Handle(), false);
+    settingsForm.Create(mainForm.Handle(), false);
+    mainForm.Show();
+    vx::ui::RunMessageLoop();
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    vx::StartupModes modes;
+    modes.userInterface = RunUserInterface;
+    return vx::RunStartup(GetCommandLineW(), modes);
+}

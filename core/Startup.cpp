@@ -1,0 +1,42 @@
+#include "core/Startup.h"
+
+#include "core/CommandLine.h"
+#include "core/Constants.h"
+#include "core/CustomRegistry.h"
+#include "core/RunOnce.h"
+#include "core/StoredDate.h"
+
+#include <string>
+
+namespace vx {
+
+void RecordInstallationDates() noexcept {
+    try {
+        const std::wstring installed = ReadRegString(kSettingsRoot, kSettingsKey, L"InstalledDate", L"", false);
+        if (installed.empty())
+            WriteRegString(kSettingsRoot, kSettingsKey, L"InstalledDate", CurrentStoredDateText(), false);
+        if (ReadRegBool(kSettingsRoot, kSettingsKey, L"Updated", false, false)) {
+            WriteRegBool(kSettingsRoot, kSettingsKey, L"Updated", false, false);
+            WriteRegString(kSettingsRoot, kSettingsKey, L"UpdatedDate", CurrentStoredDateText(), false);
+        }
+    } catch (...) {
+    }
+}
+
+int RunStartup(std::wstring_view commandLine, const StartupModes& modes) noexcept {
+    try {
+        RecordInstallationDates();
+        bool startInterface = true;
+        if (IsUpdateCheckArgument(FirstArgument(commandLine))) {
+            startInterface = false;
+            if (modes.updateCheck) modes.updateCheck();
+        }
+        // A running instance wins in every mode: it is brought to the front instead.
+        if (FindRunningInstance(kMainFormClass, true)) return 0;
+        if (startInterface && modes.userInterface) modes.userInterface();
+    } catch (...) {
+    }
+    return 0;
+}
+
+} // namespace vx

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Brings a Debian 12 machine to the state the build and the tests need:
+# the i686 mingw-w64 C++ compiler, 64-bit Wine with 32-bit support, Xvfb,
+# ImageMagick for screenshots, chmcmd for the help file and a Korean font.
+# Idempotent: a second run finds everything present and returns in seconds.
+set -euo pipefail
+
+need_root() {
+  if [ "$(id -u)" -ne 0 ]; then
+    if command -v sudo >/dev/null 2>&1; then exec sudo -E bash "$0" "$@"; fi
+    echo "setup.sh: must run as root to install packages" >&2
+    exit 1
+  fi
+}
+
+# Debian package name -> a file it installs; the package is wanted only when the file is missing.
+declare -A wanted=(
+  [g++-mingw-w64-i686-posix]=/usr/bin/i686-w64-mingw32-g++-posix
+  [binutils-mingw-w64-i686]=/usr/bin/i686-w64-mingw32-windres
+  [wine]=/usr/bin/wine
+  [wine64]=/usr/lib/wine/wine64
+  [wine32:i386]=/usr/lib/wine/wine
+  [xvfb]=/usr/bin/Xvfb
+  [xauth]=/usr/bin/xauth
+  [imagemagick]=/usr/bin/convert-im6.q16
+  [x11-apps]=/usr/bin/xwd
+  [fonts-nanum]=/usr/share/fonts/truetype/nanum/NanumGothic.ttf
+  [fp-utils]=/usr/bin/chmcmd
+  [cmake]=/usr/bin/cmake
+  [ninja-build]=/usr/bin/ninja
+  [googletest]=/usr/src/googletest/CMakeLists.txt
+)
+
+missing=()
+for pkg in "${!wanted[@]}"; do
+  [ -e "${wanted[$pkg]}" ] || missing+=("$pkg")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+need_root "$@"
+export DEBIAN_FRONTEND=noninteractive
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+
+# The i386 index of the security suite sometimes fails to download ("Mirror
+# sync in progress"); a partial update is still usable with the main suite as
+# target release, so retry a few times and then go on.
+for attempt in 1 2 3; do
+  if apt-get update -q; then break; fi
+  echo "setup.sh: apt-get update failed (attempt $attempt), retrying" >&2
+  sleep $((attempt * 5))
+done
+
+apt-get install -y -q --no-install-recommends -t bookworm "${missing[@]}"

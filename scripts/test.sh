@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds Velantrix and every test program, then runs the whole suite under
+# Wine in a throwaway prefix with its own virtual frame buffer.
+# Screenshots and printouts of the tests land in artifacts/.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/setup.sh"
+bash "$root/scripts/build.sh" "$root/build-tests" -DVELANTRIX_TESTS=ON
+
+source "$root/scripts/wine-env.sh"
+prefix=$(mktemp -d /tmp/velantrix-prefix.XXXXXX)
+cleanup() {
+  vx_stop_wine
+  rm -rf "$prefix"
+}
+trap cleanup EXIT
+vx_start_xvfb
+vx_make_prefix "$prefix"
+export VELANTRIX_TEST_PREFIX="$prefix"
+mkdir -p "$root/artifacts"
+cd "$root/build-tests"
+ctest --output-on-failure "$@"

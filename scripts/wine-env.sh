@@ -1,0 +1,50 @@
+# Sourced by the run and test scripts: a private Wine prefix and a display.
+#   vx_make_prefix DIR   creates a 64-bit prefix (the 32-bit program then sees
+#                        the registry as on 64-bit Windows) with a virtual desktop,
+#                        so that windows get frames and every process shares one desktop
+#   vx_start_xvfb        starts a virtual frame buffer and exports DISPLAY
+#   vx_stop_wine         ends the prefix's wineserver and the frame buffer
+
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="winemenubuilder.exe=d"
+export WINEARCH=win64
+
+vx_make_prefix() {
+  export WINEPREFIX="$1"
+  mkdir -p "$WINEPREFIX"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+  fi
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+}
+
+vx_start_xvfb() {
+  local n
+  for n in $(seq 90 140); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      VX_XVFB_PID=$!
+      export DISPLAY=":$n"
+      local i
+      for i in $(seq 1 100); do
+        [ -e "/tmp/.X11-unix/X$n" ] && return 0
+        sleep 0.05
+      done
+    fi
+  done
+  echo "could not start Xvfb" >&2
+  return 1
+}
+
+vx_stop_wine() {
+  if [ -n "${WINEPREFIX:-}" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+  fi
+  if [ -n "${VX_XVFB_PID:-}" ]; then
+    kill "$VX_XVFB_PID" 2>/dev/null || true
+    wait "$VX_XVFB_PID" 2>/dev/null || true
+  fi
+}

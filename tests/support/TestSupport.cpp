@@ -1,0 +1,160 @@
+#include "tests/support/TestSupport.h"
+
+#include "core/Constants.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+namespace vx::test {
+
+void DeleteKeyTree(HKEY root, std::wstring_view keyPath, bool use64BitView) {
+    std::wstring path(keyPath);
+    if (!path.empty() && path.front() == L'\\') path.erase(0, 1);
+    while (!path.empty() && path.back() == L'\\') path.pop_back();
+    UniqueRegKey key;
+    const REGSAM access = KEY_ALL_ACCESS | (use64BitView ? KEY_WOW64_64KEY : KEY_WOW64_32KEY);
+    if (RegOpenKeyExW(root, path.c_str(), 0, access, key.put()) != ERROR_SUCCESS) return;
+    RegDeleteTreeW(key.get(), nullptr);
+    key.reset();
+    const std::size_t slash = path.find_last_of(L'\\');
+    const std::wstring parentPath = slash == std::wstring::npos ? L"" : path.substr(0, slash);
+    const std::wstring leaf = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    UniqueRegKey parent;
+    if (RegOpenKeyExW(root, parentPath.c_str(), 0, access, parent.put()) == ERROR_SUCCESS)
+        RegDeleteKeyExW(parent.get(), leaf.c_str(), use64BitView ? KEY_WOW64_64KEY : KEY_WOW64_32KEY, 0);
+}
+
+void DeleteSettingsKey() {
+    DeleteKeyTree(kSettingsRoot, kSettingsKey);
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (true) {
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(50ms);
+    }
+}
+
+HWND WaitForWindow(std::wstring_view className, std::chrono::milliseconds timeout, HWND after) {
+    HWND found = nullptr;
+    const std::wstring name(className);
+    WaitUntil([&] { return (found = FindWindowExW(nullptr, after, name.c_str(), nullptr)) != nullptr; }, timeout);
+    return found;
+}
+
+std::wstring WindowsPathFromEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    if (!value || !*value) return {};
+    std::wstring path = L"Z:";
+    for (const char* c = value; *c; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*c));
+    return path;
+}
+
+std::wstring BuiltProgramPath() {
+    return WindowsPathFromEnvironment("VELANTRIX_EXE");
+}
+
+std::wstring ArtifactsFolder() {
+    std::wstring folder = WindowsPathFromEnvironment("VELANTRIX_ARTIFACTS");
+    if (folder.empty()) folder = TestFolder() + L"artifacts";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder + L"\\";
+}
+
+std::wstring TestFolder() {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+TemporaryFolder::TemporaryFolder() {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        std::wstring candidate = std::wstring(base) + L"vxtest-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                 std::to_wstring(GetTickCount() + attempt);
+        if (CreateDirectoryW(candidate.c_str(), nullptr)) path_ = candidate + L"\\";
+    }
+}
+
+TemporaryFolder::~TemporaryFolder() {
+    if (path_.empty()) return;
+    std::wstring pattern = path_ + L"*";
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW(pattern.c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((path_ + entry.cFileName).c_str());
+        } while (FindNextFileW(search, &entry));
+        FindClose(search);
+    }
+    RemoveDirectoryW(path_.c_str());
+}
+
+bool CopyFileTo(const std::wstring& from, const std::wstring& to) {
+    return CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+std::wstring ReadTextFile(const std::wstring& path) {
+    std::ifstream file(path.c_str(), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    return std::wstring(bytes.begin(), bytes.end());
+}
+
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+Process::Process(const std::wstring& program, const std::wstring& arguments) {
+    std::wstring commandLine = L"\"" + program + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info))
+        return;
+    CloseHandle(info.hThread);
+    process_.reset(info.hProcess);
+    id_ = info.dwProcessId;
+}
+
+Process::~Process() {
+    Kill();
+}
+
+std::optional<DWORD> Process::WaitForExit(std::chrono::milliseconds timeout) {
+    if (!process_) return std::nullopt;
+    if (WaitForSingleObject(process_.get(), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
+        return std::nullopt;
+    DWORD code = 0;
+    GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
+void Process::Kill() {
+    if (!process_) return;
+    if (WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.get(), 1);
+        WaitForSingleObject(process_.get(), 5000);
+    }
+    process_.reset();
+}
+
+HWND FindProcessWindow(DWORD processId, std::wstring_view className) {
+    const std::wstring name(className);
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, name.c_str(), nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId) return window;
+    }
+    return nullptr;
+}
+
+} // namespace vx::test

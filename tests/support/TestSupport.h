@@ -1,0 +1,75 @@
+// Helpers shared by the test programs: registry clean-up, polling for
+// windows and conditions, starting and ending real processes.
+#pragma once
+
+#include "core/Handles.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vx::test {
+
+using namespace std::chrono_literals;
+
+// Deletes a key with everything below it, in the 32-bit view the program uses
+// (or the 64-bit view when asked). A missing key is fine.
+void DeleteKeyTree(HKEY root, std::wstring_view keyPath, bool use64BitView = false);
+// The settings key, gone: every test that needs a clean program state starts here.
+void DeleteSettingsKey();
+
+// Polls every 50 ms until the condition holds or the time is up.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+// A top-level window of the class, waiting for it to appear.
+HWND WaitForWindow(std::wstring_view className, std::chrono::milliseconds timeout, HWND after = nullptr);
+
+// A Linux path handed to the tests in the environment, as a Windows path (drive Z:).
+std::wstring WindowsPathFromEnvironment(const char* name);
+std::wstring BuiltProgramPath();   // Velantrix.exe of this build
+std::wstring ArtifactsFolder();    // where screenshots and printouts go, ending in a backslash
+std::wstring TestFolder();         // the folder of the running test program, ending in a backslash
+
+// A fresh empty folder under the system's temporary folder, removed at the end of the scope.
+class TemporaryFolder {
+public:
+    TemporaryFolder();
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    const std::wstring& Path() const { return path_; } // ends in a backslash
+private:
+    std::wstring path_;
+};
+
+bool CopyFileTo(const std::wstring& from, const std::wstring& to);
+std::wstring ReadTextFile(const std::wstring& path); // UTF-8 or ANSI text as it is, widened byte by byte
+bool FileExists(const std::wstring& path);
+
+// A started process, ended (killed) at the end of the scope if it still runs.
+class Process {
+public:
+    Process() = default;
+    Process(const std::wstring& program, const std::wstring& arguments);
+    ~Process();
+    Process(Process&&) = default;
+    Process& operator=(Process&&) = default;
+
+    bool Started() const { return static_cast<bool>(process_); }
+    DWORD Id() const { return id_; }
+    // The exit code once the process has ended within the time, or nothing.
+    std::optional<DWORD> WaitForExit(std::chrono::milliseconds timeout);
+    void Kill();
+
+private:
+    UniqueKernelHandle process_;
+    DWORD id_ = 0;
+};
+
+// The top-level window of the class that belongs to the process.
+HWND FindProcessWindow(DWORD processId, std::wstring_view className);
+
+} // namespace vx::test

@@ -1,0 +1,26 @@
+// Developer tool for the run script: waits until a visible top-level window of
+// the given class exists. Usage: WaitForWindow.exe CLASS [TIMEOUT_MS]
+// Exit code 0 when it appeared, 1 when the time ran out.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cwchar>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!arguments || count < 2) return 2;
+    const DWORD timeout = count > 2 ? static_cast<DWORD>(std::wcstoul(arguments[2], nullptr, 10)) : 30000;
+    const DWORD start = GetTickCount();
+    int result = 1;
+    while (GetTickCount() - start < timeout) {
+        const HWND window = FindWindowW(arguments[1], nullptr);
+        if (window && IsWindowVisible(window)) {
+            result = 0;
+            break;
+        }
+        Sleep(50);
+    }
+    LocalFree(arguments);
+    return result;
+}
