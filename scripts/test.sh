@@ -19,4 +19,5 @@ vx_make_prefix "$prefix"
 export VELANTRIX_TEST_PREFIX="$prefix"
 mkdir -p "$root/artifacts"
 cd "$root/build-tests"
-ctest --output-on-failure "$@"
+# The tests check dates and texts as United States English shows them.
+env LC_ALL=en_US.UTF-8 LANG=en_US.UTF-8 ctest --output-on-failure "$@"

@@ -1,0 +1,380 @@
+"""A small anti-aliased vector rasteriser for the program's artwork.
+
+Shapes are lists of closed sub-paths (lists of (x, y) points in pixel units,
+y pointing down). They are turned into coverage masks (one float per pixel,
+0..1) with exact horizontal coverage and 16 sub-scanlines per pixel row;
+masks combine (union, subtract, intersect, blur) and are composited onto an
+RGBA canvas with a solid colour or a gradient. Standard library only.
+"""
+import math
+import struct
+import zlib
+
+SUBSCANLINES = 16
+
+
+# ---------------------------------------------------------------- colours
+
+def rgb(hex_text, alpha=1.0):
+    """'#rrggbb' -> (r, g, b, a) with components 0..1."""
+    h = hex_text.lstrip('#')
+    return (int(h[0:2], 16) / 255.0, int(h[2:4], 16) / 255.0, int(h[4:6], 16) / 255.0, alpha)
+
+
+def mix(c0, c1, t):
+    return tuple(a + (b - a) * t for a, b in zip(c0, c1))
+
+
+def _stops_at(stops, t):
+    t = min(1.0, max(0.0, t))
+    for (t0, c0), (t1, c1) in zip(stops, stops[1:]):
+        if t <= t1:
+            return mix(c0, c1, 0.0 if t1 == t0 else (t - t0) / (t1 - t0))
+    return stops[-1][1]
+
+
+def linear(x0, y0, x1, y1, stops):
+    """A linear gradient paint from (x0, y0) to (x1, y1); stops = [(t, colour), ...]."""
+    dx, dy = x1 - x0, y1 - y0
+    length2 = dx * dx + dy * dy or 1.0
+    return lambda x, y: _stops_at(stops, ((x - x0) * dx + (y - y0) * dy) / length2)
+
+
+def radial(cx, cy, r, stops):
+    return lambda x, y: _stops_at(stops, math.hypot(x - cx, y - cy) / r)
+
+
+# ---------------------------------------------------------------- geometry
+
+class Affine:
+    """x' = a*x + c*y + e, y' = b*x + d*y + f."""
+
+    def __init__(self, a=1.0, b=0.0, c=0.0, d=1.0, e=0.0, f=0.0):
+        self.m = (a, b, c, d, e, f)
+
+    def then(self, other):
+        """This transform followed by other."""
+        a, b, c, d, e, f = self.m
+        A, B, C, D, E, F = other.m
+        return Affine(A * a + C * b, B * a + D * b, A * c + C * d, B * c + D * d,
+                      A * e + C * f + E, B * e + D * f + F)
+
+    def translate(self, x, y):
+        return self.then(Affine(e=x, f=y))
+
+    def scale(self, sx, sy=None):
+        return self.then(Affine(a=sx, d=sx if sy is None else sy))
+
+    def rotate(self, degrees, cx=0.0, cy=0.0):
+        r = math.radians(degrees)
+        cs, sn = math.cos(r), math.sin(r)
+        return self.translate(-cx, -cy).then(Affine(cs, sn, -sn, cs)).translate(cx, cy)
+
+    def skew_x(self, factor):
+        """Shears x by factor * y (negative factor leans the tops to the right, y down)."""
+        return self.then(Affine(c=factor))
+
+    def point(self, p):
+        a, b, c, d, e, f = self.m
+        return (a * p[0] + c * p[1] + e, b * p[0] + d * p[1] + f)
+
+    def apply(self, shape):
+        return [[self.point(p) for p in sub] for sub in shape]
+
+
+def _segments_for(r):
+    return max(12, min(256, int(r * 3.0)))
+
+
+def arc_points(cx, cy, rx, ry, a0, a1, n=None):
+    """Points on an elliptic arc, angles in degrees, clockwise on screen for a1 > a0."""
+    n = n or max(4, int(_segments_for(max(rx, ry)) * abs(a1 - a0) / 360.0))
+    return [(cx + rx * math.cos(math.radians(a0 + (a1 - a0) * i / n)),
+             cy + ry * math.sin(math.radians(a0 + (a1 - a0) * i / n))) for i in range(n + 1)]
+
+
+def ellipse(cx, cy, rx, ry):
+    return [arc_points(cx, cy, rx, ry, 0, 360)[:-1]]
+
+
+def circle(cx, cy, r):
+    return ellipse(cx, cy, r, r)
+
+
+def rect(x, y, w, h):
+    return [[(x, y), (x + w, y), (x + w, y + h), (x, y + h)]]
+
+
+def rounded_rect(x, y, w, h, r):
+    r = min(r, w / 2.0, h / 2.0)
+    if r <= 0:
+        return rect(x, y, w, h)
+    pts = []
+    pts += arc_points(x + w - r, y + r, r, r, -90, 0)
+    pts += arc_points(x + w - r, y + h - r, r, r, 0, 90)
+    pts += arc_points(x + r, y + h - r, r, r, 90, 180)
+    pts += arc_points(x + r, y + r, r, r, 180, 270)
+    return [pts]
+
+
+def polygon(*pts):
+    return [list(pts)]
+
+
+def bezier(p0, p1, p2, p3, n=24):
+    out = []
+    for i in range(n + 1):
+        t = i / n
+        u = 1 - t
+        out.append((u * u * u * p0[0] + 3 * u * u * t * p1[0] + 3 * u * t * t * p2[0] + t * t * t * p3[0],
+                    u * u * u * p0[1] + 3 * u * u * t * p1[1] + 3 * u * t * t * p2[1] + t * t * t * p3[1]))
+    return out
+
+
+def signed_area(sub):
+    s = 0.0
+    for (x0, y0), (x1, y1) in zip(sub, sub[1:] + sub[:1]):
+        s += x0 * y1 - x1 * y0
+    return s / 2.0
+
+
+def oriented(sub):
+    """The sub-path with positive area, so that unions under the non-zero rule add up."""
+    return sub if signed_area(sub) >= 0 else sub[::-1]
+
+
+def stroke(points, width, cap='round', closed=False):
+    """A thick polyline as a union of segment quads and round joins."""
+    hw = width / 2.0
+    pts = list(points) + ([points[0]] if closed else [])
+    shape = []
+    for (x0, y0), (x1, y1) in zip(pts, pts[1:]):
+        length = math.hypot(x1 - x0, y1 - y0)
+        if length == 0:
+            continue
+        nx, ny = -(y1 - y0) / length * hw, (x1 - x0) / length * hw
+        shape.append(oriented([(x0 + nx, y0 + ny), (x1 + nx, y1 + ny), (x1 - nx, y1 - ny), (x0 - nx, y0 - ny)]))
+    joints = pts[1:-1] if not closed else pts[:-1]
+    if cap == 'round' and not closed:
+        joints = pts
+    n = max(8, min(48, int(hw * 4)))
+    for (x, y) in joints:
+        shape.append(oriented(arc_points(x, y, hw, hw, 0, 360, n)[:-1]))
+    return shape
+
+
+def union(*shapes):
+    return [oriented(sub) for shape in shapes for sub in shape]
+
+
+# ---------------------------------------------------------------- masks
+
+class Mask:
+    def __init__(self, w, h, data=None):
+        self.w, self.h = w, h
+        self.a = data if data is not None else [0.0] * (w * h)
+
+    def copy(self):
+        return Mask(self.w, self.h, list(self.a))
+
+    def union(self, other):
+        return Mask(self.w, self.h, [x + y - x * y for x, y in zip(self.a, other.a)])
+
+    def subtract(self, other):
+        return Mask(self.w, self.h, [x * (1.0 - y) for x, y in zip(self.a, other.a)])
+
+    def intersect(self, other):
+        return Mask(self.w, self.h, [x * y for x, y in zip(self.a, other.a)])
+
+    def scaled(self, factor):
+        return Mask(self.w, self.h, [min(1.0, x * factor) for x in self.a])
+
+    def shifted(self, dx, dy):
+        out = [0.0] * (self.w * self.h)
+        for y in range(self.h):
+            sy = y - dy
+            if 0 <= sy < self.h:
+                for x in range(self.w):
+                    sx = x - dx
+                    if 0 <= sx < self.w:
+                        out[y * self.w + x] = self.a[sy * self.w + sx]
+        return Mask(self.w, self.h, out)
+
+    def blurred(self, radius):
+        """Three box-blur passes each way: close to a Gaussian of about radius/1.7 sigma."""
+        w, h = self.w, self.h
+        a = list(self.a)
+        r = max(1, int(radius))
+        norm = 1.0 / (2 * r + 1)
+        for _ in range(3):
+            b = [0.0] * (w * h)
+            for y in range(h):
+                row = a[y * w:(y + 1) * w]
+                s = 0.0
+                for i in range(-r, r + 1):
+                    s += row[min(w - 1, max(0, i))]
+                for x in range(w):
+                    b[y * w + x] = s * norm
+                    s += row[min(w - 1, x + r + 1)] - row[max(0, x - r)]
+            a = [0.0] * (w * h)
+            for x in range(w):
+                col = b[x::w]
+                s = 0.0
+                for i in range(-r, r + 1):
+                    s += col[min(h - 1, max(0, i))]
+                for y in range(h):
+                    a[y * w + x] = s * norm
+                    s += col[min(h - 1, y + r + 1)] - col[max(0, y - r)]
+        return Mask(w, h, a)
+
+
+def fill(w, h, shape, rule='nonzero', transform=None):
+    """Coverage mask of the shape: exact across each sub-scanline, 16 sub-scanlines a row."""
+    if transform is not None:
+        shape = transform.apply(shape)
+    data = [0.0] * (w * h)
+    rows = [[] for _ in range(h)]
+    for sub in shape:
+        for (x0, y0), (x1, y1) in zip(sub, sub[1:] + sub[:1]):
+            if y0 == y1:
+                continue
+            d = 1
+            if y0 > y1:
+                x0, y0, x1, y1, d = x1, y1, x0, y0, -1
+            r0, r1 = max(0, int(math.floor(y0))), min(h - 1, int(math.floor(y1)))
+            edge = (y0, y1, x0, (x1 - x0) / (y1 - y0), d)
+            for r in range(r0, r1 + 1):
+                rows[r].append(edge)
+    weight = 1.0 / SUBSCANLINES
+    evenodd = rule == 'evenodd'
+    for r in range(h):
+        edges = rows[r]
+        if not edges:
+            continue
+        cov = [0.0] * (w + 2)
+        delta = [0.0] * (w + 2)
+        for k in range(SUBSCANLINES):
+            sy = r + (k + 0.5) * weight
+            xs = sorted((ex + (sy - ey0) * slope, d) for (ey0, ey1, ex, slope, d) in edges if ey0 <= sy < ey1)
+            wind = 0
+            for j in range(len(xs) - 1):
+                wind += xs[j][1]
+                if (wind & 1) if evenodd else wind != 0:
+                    _add_span(cov, delta, xs[j][0], xs[j + 1][0], weight, w)
+        base = r * w
+        run = 0.0
+        for x in range(w):
+            run += delta[x]
+            v = cov[x] + run
+            if v > 1e-6:
+                data[base + x] = 1.0 if v > 1.0 else v
+    return Mask(w, h, data)
+
+
+def _add_span(cov, delta, xa, xb, weight, w):
+    xa = 0.0 if xa < 0.0 else (float(w) if xa > w else xa)
+    xb = 0.0 if xb < 0.0 else (float(w) if xb > w else xb)
+    if xb <= xa:
+        return
+    ia, ib = int(xa), int(xb)
+    if ia == ib:
+        cov[ia] += (xb - xa) * weight
+        return
+    cov[ia] += (ia + 1 - xa) * weight
+    delta[ia + 1] += weight
+    delta[ib] -= weight
+    cov[ib] += (xb - ib) * weight
+
+
+# ---------------------------------------------------------------- canvas
+
+class Canvas:
+    """RGBA pixels, premultiplied, components 0..1."""
+
+    def __init__(self, w, h, background=None):
+        self.w, self.h = w, h
+        self.px = [0.0] * (w * h * 4)
+        if background is not None:
+            self.paint(Mask(w, h, [1.0] * (w * h)), background)
+
+    def paint(self, mask, paint, opacity=1.0):
+        """Composites the paint (colour tuple or function (x, y) -> colour) through the mask."""
+        px, w = self.px, self.w
+        solid = not callable(paint)
+        for i, m in enumerate(mask.a):
+            if m <= 0.0:
+                continue
+            c = paint if solid else paint(i % w + 0.5, i // w + 0.5)
+            sa = m * opacity * c[3]
+            if sa <= 0.0:
+                continue
+            k = i * 4
+            keep = 1.0 - sa
+            px[k] = c[0] * sa + px[k] * keep
+            px[k + 1] = c[1] * sa + px[k + 1] * keep
+            px[k + 2] = c[2] * sa + px[k + 2] * keep
+            px[k + 3] = sa + px[k + 3] * keep
+
+    def shape(self, shape, paint, rule='nonzero', opacity=1.0, transform=None):
+        m = fill(self.w, self.h, shape, rule, transform)
+        self.paint(m, paint, opacity)
+        return m
+
+    def alpha_mask(self):
+        return Mask(self.w, self.h, self.px[3::4])
+
+    def draw_canvas(self, other, opacity=1.0):
+        """Composites another canvas of the same size over this one."""
+        px, src = self.px, other.px
+        for k in range(0, len(px), 4):
+            sa = src[k + 3] * opacity
+            if sa <= 0.0:
+                continue
+            keep = 1.0 - sa
+            px[k] = src[k] * opacity + px[k] * keep
+            px[k + 1] = src[k + 1] * opacity + px[k + 1] * keep
+            px[k + 2] = src[k + 2] * opacity + px[k + 2] * keep
+            px[k + 3] = sa + px[k + 3] * keep
+
+    def rgba_bytes(self):
+        """Straight (not premultiplied) 8-bit RGBA, row by row, top row first."""
+        out = bytearray(self.w * self.h * 4)
+        px = self.px
+        for k in range(0, len(px), 4):
+            a = px[k + 3]
+            if a <= 0.0:
+                continue
+            out[k] = _byte(px[k] / a)
+            out[k + 1] = _byte(px[k + 1] / a)
+            out[k + 2] = _byte(px[k + 2] / a)
+            out[k + 3] = _byte(a)
+        return bytes(out)
+
+
+def _byte(v):
+    v = int(v * 255.0 + 0.5)
+    return 0 if v < 0 else (255 if v > 255 else v)
+
+
+# ---------------------------------------------------------------- PNG
+
+def png_bytes(canvas, opaque=False):
+    """A PNG of the canvas: RGB when opaque, else RGBA. No time stamps, so output is reproducible."""
+    w, h = canvas.w, canvas.h
+    rgba = canvas.rgba_bytes()
+    raw = bytearray()
+    for y in range(h):
+        raw.append(0)
+        row = rgba[y * w * 4:(y + 1) * w * 4]
+        if opaque:
+            for x in range(w):
+                raw += row[x * 4:x * 4 + 3]
+        else:
+            raw += row
+
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data) & 0xFFFFFFFF)
+
+    header = struct.pack('>IIBBBBB', w, h, 8, 2 if opaque else 6, 0, 0, 0)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', zlib.compress(bytes(raw), 9))
+            + chunk(b'IEND', b''))

@@ -1,0 +1,122 @@
+#include "update/UpdateCheck.h"
+
+#include "update/WinHttpHandle.h"
+
+#include <array>
+#include <optional>
+
+namespace vx {
+
+namespace {
+
+constexpr wchar_t kUserAgent[] = L"Mozilla/4.0 (compatible; TOLVEN)";
+constexpr wchar_t kQueryPath[] = L"/downloads/update/?product=velantrix&version=";
+// Without it some servers would compress the answer, and the tokens are
+// searched in the bytes as they arrive.
+constexpr wchar_t kExtraHeaders[] = L"Accept-Encoding: identity";
+
+constexpr std::array<std::string_view, 3> kAnswerTokens{"TOLVEN|0", "TOLVEN|1", "TOLVEN|2"};
+
+bool SetNumberOption(HINTERNET handle, DWORD option, DWORD value) noexcept {
+    return WinHttpSetOption(handle, option, &value, sizeof value) != FALSE;
+}
+
+std::optional<DWORD> QueryNumberHeader(HINTERNET request, DWORD query) noexcept {
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (!WinHttpQueryHeaders(request, query | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX, &value,
+                             &size, WINHTTP_NO_HEADER_INDEX))
+        return std::nullopt;
+    return value;
+}
+
+// A session that talks to the server directly: Windows never applies a proxy
+// to it, and Wine would otherwise take one from http_proxy.
+UniqueWinHttpHandle OpenSession(const UpdateCheckOptions& options) noexcept {
+    UniqueWinHttpHandle session(
+        WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    if (!session) return {};
+    if (!WinHttpSetTimeouts(session.get(), static_cast<int>(options.resolveTimeoutMs),
+                            static_cast<int>(options.connectTimeoutMs), static_cast<int>(options.sendTimeoutMs),
+                            static_cast<int>(options.receiveTimeoutMs)))
+        return {};
+    return session;
+}
+
+UniqueWinHttpHandle OpenQueryRequest(HINTERNET connection, const UpdateCheckOptions& options) {
+    const std::wstring target = std::wstring(kQueryPath) + kVersionText;
+    LPCWSTR acceptTypes[] = {L"text/html", L"*/*", nullptr};
+    UniqueWinHttpHandle request(
+        WinHttpOpenRequest(connection, L"GET", target.c_str(), nullptr, WINHTTP_NO_REFERER, acceptTypes, 0));
+    if (!request) return {};
+    // A redirect is an answer without the tokens, never a second request.
+    // Either switch alone turns following off; both are tried.
+    const bool policySet =
+        SetNumberOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, WINHTTP_OPTION_REDIRECT_POLICY_NEVER);
+    const bool featureSet =
+        SetNumberOption(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_REDIRECTS);
+    if (!policySet && !featureSet) return {};
+    // The session's receive time-out does not cover the wait for the response
+    // headers on every implementation; this option does.
+    if (!SetNumberOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, options.receiveTimeoutMs))
+        return {};
+    return request;
+}
+
+// Up to the limit of the body. A connection that breaks, a body that ends
+// before its announced length and a reached time limit are all failures, even
+// when some bytes had arrived.
+std::optional<std::string> ReadBody(HINTERNET request, const UpdateCheckOptions& options, ULONGLONG startTick) {
+    std::string body(options.bodyLimit, '\0');
+    std::size_t received = 0;
+    while (received < body.size()) {
+        if (GetTickCount64() - startTick >= options.totalTimeoutMs) return std::nullopt;
+        DWORD chunk = 0;
+        const DWORD wanted = static_cast<DWORD>(body.size() - received);
+        if (!WinHttpReadData(request, body.data() + received, wanted, &chunk)) return std::nullopt;
+        if (chunk == 0) {
+            const std::optional<DWORD> announced = QueryNumberHeader(request, WINHTTP_QUERY_CONTENT_LENGTH);
+            if (announced && received < *announced) return std::nullopt;
+            break;
+        }
+        received += chunk;
+    }
+    body.resize(received);
+    return body;
+}
+
+std::optional<std::string> FetchAnswer(const UpdateCheckOptions& options) {
+    const ULONGLONG startTick = GetTickCount64();
+    const UniqueWinHttpHandle session = OpenSession(options);
+    if (!session) return std::nullopt;
+    const UniqueWinHttpHandle connection(WinHttpConnect(session.get(), options.host.c_str(), options.port, 0));
+    if (!connection) return std::nullopt;
+    const UniqueWinHttpHandle request = OpenQueryRequest(connection.get(), options);
+    if (!request) return std::nullopt;
+    if (!WinHttpSendRequest(request.get(), kExtraHeaders, static_cast<DWORD>(-1), WINHTTP_NO_REQUEST_DATA, 0, 0,
+                            0))
+        return std::nullopt;
+    if (!WinHttpReceiveResponse(request.get(), nullptr)) return std::nullopt;
+    const std::optional<DWORD> status = QueryNumberHeader(request.get(), WINHTTP_QUERY_STATUS_CODE);
+    if (!status || *status < 200 || *status > 299) return std::nullopt;
+    return ReadBody(request.get(), options, startTick);
+}
+
+} // namespace
+
+int UpdateResultFromAnswer(std::string_view answer) noexcept {
+    for (std::size_t code = 0; code < kAnswerTokens.size(); ++code)
+        if (answer.find(kAnswerTokens[code]) != std::string_view::npos) return static_cast<int>(code);
+    return -1;
+}
+
+int CheckForUpdate(const UpdateCheckOptions& options) noexcept {
+    try {
+        const std::optional<std::string> answer = FetchAnswer(options);
+        return answer ? UpdateResultFromAnswer(*answer) : -1;
+    } catch (...) {
+        return -1;
+    }
+}
+
+} // namespace vx
