@@ -24,7 +24,7 @@ vx_start_xvfb
 vx_make_prefix "$root/build/wineprefix"
 wine "$exe" &
 # Wait for the main window (by its class) before taking the picture.
-wine "$root/build/WaitForWindow.exe" TVXMainForm 30000
-sleep 1 # let the first paint finish
-import -display "$DISPLAY" -window root "$shot"
-echo "Velantrix is running; screenshot of the main window: $shot"
+geometry=$(wine "$root/build/WaitForWindow.exe" TVXMainForm 30000 | tr -d '\r')
+sleep 1 # the controls paint after the frame
+import -display "$DISPLAY" -window root -crop "$geometry" +repage "$shot"
+echo "Screenshot of the main window written to $shot"

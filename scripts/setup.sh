@@ -25,6 +25,7 @@ declare -A wanted=(
   [imagemagick]=/usr/bin/convert-im6.q16
   [x11-apps]=/usr/bin/xwd
   [fonts-nanum]=/usr/share/fonts/truetype/nanum/NanumGothic.ttf
+  [fonts-wine]=/usr/share/wine/fonts/tahoma.ttf
   [fp-utils]=/usr/bin/chmcmd
   [cmake]=/usr/bin/cmake
   [ninja-build]=/usr/bin/ninja

@@ -1,9 +1,11 @@
 // Developer tool for the run script: waits until a visible top-level window of
-// the given class exists. Usage: WaitForWindow.exe CLASS [TIMEOUT_MS]
+// the given class exists and prints its screen rectangle as WIDTHxHEIGHT+X+Y.
+// Usage: WaitForWindow.exe CLASS [TIMEOUT_MS]
 // Exit code 0 when it appeared, 1 when the time ran out.
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdio>
 #include <cwchar>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -16,6 +18,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     while (GetTickCount() - start < timeout) {
         const HWND window = FindWindowW(arguments[1], nullptr);
         if (window && IsWindowVisible(window)) {
+            // Give the window its first paint before anyone looks at it.
+            UpdateWindow(window);
+            RECT rect{};
+            GetWindowRect(window, &rect);
+            std::printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top);
             result = 0;
             break;
         }

@@ -1,0 +1,251 @@
+#include "engine/TweakRuns.h"
+
+#include "core/CustomRegistry.h"
+
+#include <cstring>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace vx {
+namespace {
+
+constexpr bool kView = false; // the program always works in its own (32-bit) registry view
+
+// A run's registry changes, planned first and then made in order. Each step
+// makes one change, after the reads it needs, so that the run can end between
+// any two of them (the test seam) without leaving anything half-written.
+class StepList {
+public:
+    void Add(std::function<void()> step) { steps_.push_back(std::move(step)); }
+    // True when every step was made.
+    bool Run(int stepLimit) const {
+        for (std::size_t i = 0; i < steps_.size(); ++i) {
+            if (static_cast<long long>(i) >= stepLimit) return false;
+            steps_[i]();
+        }
+        return true;
+    }
+
+private:
+    std::vector<std::function<void()>> steps_;
+};
+
+std::int32_t ReadRestoreState() {
+    return ReadRegInteger(kSettingsRoot, kSettingsKey, kRestoreValue, kNoBackup, kView);
+}
+
+bool RestoreUnfinished(std::int32_t state) {
+    return state == kRestoreUnderWay || state == kLocationsRestored;
+}
+
+RegValue StringRegValue(const std::wstring& text) {
+    RegValue value{REG_SZ, std::vector<BYTE>((text.size() + 1) * sizeof(wchar_t))};
+    std::memcpy(value.data.data(), text.c_str(), value.data.size());
+    return value;
+}
+
+RegValue DwordRegValue(std::int32_t number) {
+    RegValue value{REG_DWORD, std::vector<BYTE>(sizeof(number))};
+    std::memcpy(value.data.data(), &number, sizeof(number));
+    return value;
+}
+
+// The entry's current system value as the backup takes it: read with its
+// kind, the backup default standing in for a missing or unreadable value.
+RegValue ReadForBackup(const TweakEntry& entry) {
+    const TweakValue& fallback = *entry.backupDefault;
+    if (entry.Kind() == TweakKind::String)
+        return StringRegValue(ReadRegString(entry.root, entry.keyPath, entry.valueName, fallback.text, kView));
+    return DwordRegValue(ReadRegInteger(entry.root, entry.keyPath, entry.valueName, fallback.number, kView));
+}
+
+// The backup value in the settings key, read the same way (backup default on failure).
+void WriteBackupValue(const TweakEntry& entry, HKEY root, std::wstring_view keyPath, const RegValue& value) {
+    if (entry.Kind() == TweakKind::String) {
+        std::wstring text(value.data.size() / sizeof(wchar_t), L'\0');
+        std::memcpy(text.data(), value.data.data(), text.size() * sizeof(wchar_t));
+        if (!text.empty() && text.back() == L'\0') text.pop_back();
+        WriteRegString(root, keyPath, entry.valueName, text, kView);
+    } else {
+        std::int32_t number = 0;
+        std::memcpy(&number, value.data.data(), sizeof(number));
+        WriteRegInteger(root, keyPath, entry.valueName, number, kView);
+    }
+}
+
+RegValue ReadBackupValue(const TweakEntry& entry) {
+    const TweakValue& fallback = *entry.backupDefault;
+    if (entry.Kind() == TweakKind::String)
+        return StringRegValue(ReadRegString(kSettingsRoot, kSettingsKey, entry.valueName, fallback.text, kView));
+    return DwordRegValue(ReadRegInteger(kSettingsRoot, kSettingsKey, entry.valueName, fallback.number, kView));
+}
+
+bool BackupValueExists(const TweakEntry& entry) {
+    return ReadRegRaw(kSettingsRoot, kSettingsKey, entry.valueName, kView).has_value();
+}
+
+// --- Backup ---------------------------------------------------------------
+
+// Each step reads back what it wrote; "complete" stays true only when all of it stuck.
+void AddBackupSteps(StepList& steps, bool& complete) {
+    for (const TweakEntry& entry : TweakCatalogue()) {
+        if (!entry.backupDefault) continue;
+        steps.Add([&entry, &complete] {
+            const RegValue value = ReadForBackup(entry);
+            WriteBackupValue(entry, kSettingsRoot, kSettingsKey, value);
+            complete = complete && ReadRegRaw(kSettingsRoot, kSettingsKey, entry.valueName, kView) == value;
+        });
+    }
+    // Every delete location, whatever this run's conditions: a later restore
+    // may run with other inputs and must still find the original.
+    for (const TweakEntry& entry : TweakCatalogue()) {
+        if (entry.restore != TweakRestore::Delete) continue;
+        steps.Add([&entry, &complete] {
+            const std::wstring name = OriginalRecordName(entry);
+            const std::optional<RegValue> original = ReadRegRaw(entry.root, entry.keyPath, entry.valueName, kView);
+            // A record left by an earlier, unfinished backup must not outlive the value it stood for.
+            if (original)
+                WriteRegRaw(kSettingsRoot, kOriginalsKey, name, *original, kView);
+            else
+                DeleteRegValue(kSettingsRoot, kOriginalsKey, name, kView);
+            complete = complete && ReadRegRaw(kSettingsRoot, kOriginalsKey, name, kView) == original;
+        });
+    }
+    steps.Add([&complete] {
+        if (complete) WriteRegBool(kSettingsRoot, kSettingsKey, kRestoreValue, true, kView);
+    });
+}
+
+// --- Restore --------------------------------------------------------------
+
+void PutBack(const TweakEntry& entry) {
+    WriteBackupValue(entry, entry.root, entry.keyPath, ReadBackupValue(entry));
+}
+
+// Gives back the value recorded before the first optimise, or deletes the tuned one.
+void GiveBackOrDelete(const TweakEntry& entry) {
+    if (std::optional<RegValue> original = ReadRegRaw(kSettingsRoot, kOriginalsKey, OriginalRecordName(entry), kView))
+        WriteRegRaw(entry.root, entry.keyPath, entry.valueName, *original, kView);
+    else
+        DeleteRegValue(entry.root, entry.keyPath, entry.valueName, kView);
+}
+
+void SetRestoreState(StepList& steps, RestoreState state) {
+    steps.Add([state] { WriteRegInteger(kSettingsRoot, kSettingsKey, kRestoreValue, state, kView); });
+}
+
+// Walks the catalogue in order: each put-back group, then the removal of its
+// backup values, and every applicable delete location in between.
+void AddLocationSteps(StepList& steps, int versionCode, int internetType) {
+    const auto& catalogue = TweakCatalogue();
+    for (std::size_t i = 0; i < catalogue.size(); ++i) {
+        const TweakEntry& entry = catalogue[i];
+        if (!TweakApplies(entry, versionCode, internetType)) continue;
+        if (entry.restore == TweakRestore::Delete) {
+            steps.Add([&entry] { GiveBackOrDelete(entry); });
+            continue;
+        }
+        // A backup value that is gone was put back by the unfinished restore this one completes.
+        steps.Add([&entry] {
+            if (BackupValueExists(entry)) PutBack(entry);
+        });
+        const bool groupEnds = i + 1 == catalogue.size() || catalogue[i + 1].putBackGroup != entry.putBackGroup;
+        if (!groupEnds) continue;
+        for (const TweakEntry& member : catalogue) {
+            if (member.putBackGroup != entry.putBackGroup) continue;
+            steps.Add([&member] { DeleteRegValue(kSettingsRoot, kSettingsKey, member.valueName, kView); });
+        }
+    }
+}
+
+void AddRestoreSteps(StepList& steps, std::int32_t state, int versionCode, int internetType) {
+    if (!RestoreUnfinished(state)) {
+        // Missing or unreadable backup values are written as their defaults
+        // first, so that from here on a missing one means "already put back".
+        for (const TweakEntry& entry : TweakCatalogue()) {
+            if (!entry.backupDefault) continue;
+            steps.Add([&entry] { WriteBackupValue(entry, kSettingsRoot, kSettingsKey, ReadBackupValue(entry)); });
+        }
+        SetRestoreState(steps, kRestoreUnderWay);
+    }
+    if (state != kLocationsRestored) {
+        AddLocationSteps(steps, versionCode, internetType);
+        SetRestoreState(steps, kLocationsRestored);
+    }
+    for (const TweakEntry& entry : TweakCatalogue()) {
+        if (entry.restore != TweakRestore::Delete) continue;
+        steps.Add([&entry] { DeleteRegValue(kSettingsRoot, kOriginalsKey, OriginalRecordName(entry), kView); });
+    }
+    steps.Add([] { DeleteRegValue(kSettingsRoot, kSettingsKey, kRestoreValue, kView); });
+}
+
+void WriteTuned(const TweakEntry& entry, int speedSetting) {
+    switch (entry.Kind()) {
+    case TweakKind::String:
+        WriteRegString(entry.root, entry.keyPath, entry.valueName, entry.tuned.text, kView);
+        break;
+    case TweakKind::Integer:
+        WriteRegInteger(entry.root, entry.keyPath, entry.valueName, TunedNumber(entry, speedSetting), kView);
+        break;
+    case TweakKind::Binary:
+        WriteRegBinary(entry.root, entry.keyPath, entry.valueName,
+                       std::vector<BYTE>(entry.tuned.bytes.begin(), entry.tuned.bytes.end()), kView);
+        break;
+    }
+}
+
+} // namespace
+
+bool RestoreAvailable() noexcept {
+    return ReadRegBool(kSettingsRoot, kSettingsKey, kRestoreValue, false, kView);
+}
+
+void StoreRunChoices(int internetType, int processorType, int speedSetting) noexcept {
+    WriteRegInteger(kSettingsRoot, kSettingsKey, kInternetTypeValue, internetType, kView);
+    WriteRegInteger(kSettingsRoot, kSettingsKey, kProcessorTypeValue, processorType, kView);
+    WriteRegInteger(kSettingsRoot, kSettingsKey, kSpeedSettingValue, speedSetting, kView);
+}
+
+bool TakeBackupIfNeeded(int versionCode, int internetType, int stepLimit) noexcept {
+    try {
+        const std::int32_t state = ReadRestoreState();
+        if (state != kNoBackup && !RestoreUnfinished(state)) return true;
+        StepList steps;
+        if (RestoreUnfinished(state)) AddRestoreSteps(steps, state, versionCode, internetType);
+        bool complete = true;
+        AddBackupSteps(steps, complete);
+        return steps.Run(stepLimit) && complete;
+    } catch (...) {
+        return false;
+    }
+}
+
+void WriteTweaks(int versionCode, int internetType, int speedSetting) noexcept {
+    try {
+        for (const TweakEntry& entry : TweakCatalogue())
+            if (TweakApplies(entry, versionCode, internetType)) WriteTuned(entry, speedSetting);
+    } catch (...) {
+    }
+}
+
+bool RestoreTweaks(int versionCode, int internetType, int stepLimit) noexcept {
+    try {
+        StepList steps;
+        AddRestoreSteps(steps, ReadRestoreState(), versionCode, internetType);
+        return steps.Run(stepLimit);
+    } catch (...) {
+        return false;
+    }
+}
+
+std::wstring OriginalRecordName(const TweakEntry& entry) {
+    std::wstring_view path = entry.keyPath;
+    while (!path.empty() && path.front() == L'\\') path.remove_prefix(1);
+    while (!path.empty() && path.back() == L'\\') path.remove_suffix(1);
+    std::wstring name = entry.root == HKEY_CURRENT_USER ? L"HKCU\\" : L"HKLM\\";
+    name.append(path).append(L"\\\\").append(entry.valueName);
+    return name;
+}
+
+} // namespace vx

@@ -1,0 +1,92 @@
+// The registry work of the optimise and restore runs over the tweak catalogue.
+//
+// The window handlers call these around their progress steps:
+//
+//   optimise:  StoreRunChoices(internetType, processorType, speedSetting);   before the steps
+//              ... progress steps ...
+//              TakeBackupIfNeeded(versionCode, internetType);               after the steps
+//              WriteTweaks(versionCode, internetType, speedSetting);
+//   restore:   ... confirmation, progress steps ...
+//              RestoreTweaks(versionCode, internetType);
+//
+// Every function swallows its own failures; the registry is reached only
+// through the registry layer, always in the 32-bit view.
+//
+// No original value is ever lost, whenever a run ends:
+// - "Restore" turns true only once the whole backup (the nine backup values
+//   and the originals described below) has been written and read back. A run
+//   that ends earlier leaves it as it was, and the next run backs up afresh.
+// - The backup also keeps, in the Originals subkey of the settings key, the
+//   exact type and bytes of every value that already existed at a location
+//   the restore would delete (entries 6-16 and 21-34, whatever the run's
+//   conditions). The restore gives those back instead of deleting them.
+// - The restore keeps "Restore" true (numbers 2 and 3 below, which every
+//   reader still takes as true) until its very last step, when it deletes it.
+//   A restore that ended part-way is completed by the next restore, with the
+//   result one uninterrupted restore gives; an optimise that finds it
+//   unfinished completes it first, so that its fresh backup holds originals.
+#pragma once
+
+#include "core/Constants.h"
+#include "engine/TweakCatalogue.h"
+
+#include <climits>
+#include <cstdint>
+#include <string>
+
+namespace vx {
+
+// Values of the settings key that the runs read and write.
+inline constexpr wchar_t kRestoreValue[] = L"Restore";
+inline constexpr wchar_t kInternetTypeValue[] = L"InternetType";
+inline constexpr wchar_t kProcessorTypeValue[] = L"ProcessorType";
+inline constexpr wchar_t kSpeedSettingValue[] = L"SpeedSetting";
+
+// Where the backup keeps the values that existed at delete locations, one
+// value per location, named by OriginalRecordName.
+inline constexpr wchar_t kOriginalsKey[] = L"\\Software\\TOLVEN\\Velantrix\\Originals\\";
+
+// The numbers "Restore" holds. Readers take it as a boolean: every state but
+// kNoBackup enables the restore.
+enum RestoreState : std::int32_t {
+    kNoBackup = 0,
+    kBackupTaken = 1,        // the backup is complete; the optimise writes 1 (true)
+    kRestoreUnderWay = 2,    // a restore began: a missing backup value was already put back
+    kLocationsRestored = 3,  // every location is back; only the originals and "Restore" remain
+};
+
+// A test seam: the number of registry changes after which a run stops, as if
+// the process had ended there. The program always runs to the end.
+inline constexpr int kNoStepLimit = INT_MAX;
+
+// True while a backup exists, so that a restore is possible.
+bool RestoreAvailable() noexcept;
+
+// Stores the user's choices (InternetType, ProcessorType, SpeedSetting).
+// "Restore" is left alone.
+void StoreRunChoices(int internetType, int processorType, int speedSetting) noexcept;
+
+// Takes the backup when none exists: entries 1-5 and 17-20 into the settings
+// key (the backup defaults standing in for values that cannot be read), the
+// originals of the delete locations, then "Restore" := true. With a backup in
+// place it changes nothing; after an unfinished restore it first completes
+// that restore with these inputs. Gives true when a complete backup exists
+// afterwards and the step limit was not reached.
+bool TakeBackupIfNeeded(int versionCode, int internetType, int stepLimit = kNoStepLimit) noexcept;
+
+// Writes the tuned value of every entry whose condition holds.
+void WriteTweaks(int versionCode, int internetType, int speedSetting) noexcept;
+
+// Puts entries 1-5 and 17-20 back from their backup values (or defaults),
+// removes the backup values group by group, deletes (or gives back the
+// original of) every other entry whose condition holds, removes the
+// originals, and deletes "Restore" last. Gives true when it ran to the end.
+bool RestoreTweaks(int versionCode, int internetType, int stepLimit = kNoStepLimit) noexcept;
+
+// The name under kOriginalsKey that keeps an entry's original value: the root
+// ("HKLM" or "HKCU"), the key path without its outer backslashes, then two
+// backslashes and the value name. Key names cannot hold a backslash, so the
+// first double backslash always marks where the value name begins.
+std::wstring OriginalRecordName(const TweakEntry& entry);
+
+} // namespace vx

@@ -1,0 +1,130 @@
+#include "system/Shell.h"
+
+#include "core/CommandLine.h"
+
+#include <shellapi.h>
+
+namespace vx {
+
+namespace {
+
+constexpr wchar_t kOpenVerb[] = L"open";
+constexpr wchar_t kHelpLibraryName[] = L"hhctrl.ocx";
+constexpr wchar_t kHelpWindowType[] = L">HelpWindow";
+constexpr wchar_t kShutdownPrivilegeName[] = L"SeShutdownPrivilege";
+constexpr UINT kHelpDisplayTopic = 0; // HH_DISPLAY_TOPIC
+constexpr UINT kRestartFlags = EWX_REBOOT | EWX_FORCE;
+constexpr DWORD kRestartReason = 0;
+
+HWND g_shellOwner = nullptr;
+
+const wchar_t* OptionalText(const std::wstring& text) noexcept {
+    return text.empty() ? nullptr : text.c_str();
+}
+
+void ShellOpen(HWND owner, const std::wstring& file, const wchar_t* parameters) noexcept {
+    ShellExecuteW(owner, kOpenVerb, file.c_str(), parameters, nullptr, SW_SHOW);
+}
+
+} // namespace
+
+void SetShellOwnerWindow(HWND window) noexcept {
+    g_shellOwner = window;
+}
+
+HWND ShellOwnerWindow() noexcept {
+    // A window destroyed since it was set must not be handed to the shell.
+    return g_shellOwner && IsWindow(g_shellOwner) ? g_shellOwner : nullptr;
+}
+
+void OpenFile(const std::wstring& file, const std::wstring& parameters) noexcept {
+    ShellOpen(ShellOwnerWindow(), file, OptionalText(parameters));
+}
+
+void RunProgram(const std::wstring& file, const std::wstring& parameters) noexcept {
+    ShellOpen(nullptr, file, OptionalText(parameters));
+}
+
+void OpenUrl(const std::wstring& address) noexcept {
+    ShellOpen(ShellOwnerWindow(), address, nullptr);
+}
+
+std::wstring HelpPath(const std::wstring& folder, const std::wstring& helpFile, const std::wstring& topic) {
+    return folder + helpFile + L"::" + topic + kHelpWindowType;
+}
+
+HtmlHelpFunction HtmlHelpLibrary::Function() noexcept {
+    if (!module_) {
+        ++attempts_;
+        // Its own dependencies are looked up beside it, in the same folder, first.
+        module_.reset(LoadLibraryExW(path_.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+        if (!module_) return nullptr;
+        ++loads_;
+        const bool hasAnsi = GetProcAddress(module_.get(), "HtmlHelpA") != nullptr;
+        const FARPROC wide = GetProcAddress(module_.get(), "HtmlHelpW");
+        if (hasAnsi && wide) function_ = reinterpret_cast<HtmlHelpFunction>(reinterpret_cast<void*>(wide));
+    }
+    return function_;
+}
+
+HtmlHelpLibrary& HtmlHelpLibrary::Instance() {
+    static HtmlHelpLibrary library(SystemPath());
+    return library;
+}
+
+std::wstring HtmlHelpLibrary::SystemPath() {
+    std::wstring folder(MAX_PATH, L'\0');
+    UINT length = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+    if (length >= folder.size()) {
+        folder.resize(length);
+        length = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+    }
+    // Without the system folder there is no safe place to load from: an empty
+    // path makes every load fail.
+    if (length == 0 || length >= folder.size()) return {};
+    folder.resize(length);
+    if (folder.back() != L'\\') folder += L'\\';
+    return folder + kHelpLibraryName;
+}
+
+void OpenHelpTopic(const std::wstring& helpFile, const std::wstring& topic) noexcept {
+    try {
+        const HtmlHelpFunction htmlHelp = HtmlHelpLibrary::Instance().Function();
+        if (!htmlHelp) return;
+        // Without the program folder the help file would be looked up relative to
+        // the current directory, where anyone could have put one.
+        const std::wstring folder = ProgramFolder();
+        if (folder.empty()) return;
+        const std::wstring path = HelpPath(folder, helpFile, topic);
+        htmlHelp(GetDesktopWindow(), path.c_str(), kHelpDisplayTopic, 0);
+    } catch (...) {
+    }
+}
+
+void SetShutdownPrivilegeWith(bool enable, const RestartCalls& calls) noexcept {
+    UniqueKernelHandle token;
+    if (!calls.openProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put())) return;
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    if (!LookupPrivilegeValueW(nullptr, kShutdownPrivilegeName, &privileges.Privileges[0].Luid)) return;
+    privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
+    AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
+}
+
+void SetShutdownPrivilege(bool enable) noexcept {
+    SetShutdownPrivilegeWith(enable, RestartCalls{});
+}
+
+void RestartWindowsWith(const RestartCalls& calls) noexcept {
+    // The request goes out whether or not the privilege could be enabled:
+    // Windows decides, and a refusal leaves the program running as before.
+    SetShutdownPrivilegeWith(true, calls);
+    calls.exitWindows(kRestartFlags, kRestartReason);
+    SetShutdownPrivilegeWith(false, calls);
+}
+
+void RestartWindows() noexcept {
+    RestartWindowsWith(RestartCalls{});
+}
+
+} // namespace vx
