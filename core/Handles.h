@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -46,49 +47,32 @@ private:
     Handle handle_ = Traits::empty();
 };
 
-struct RegKeyTraits {
-    using Handle = HKEY;
+// Traits for the many handle kinds whose empty value is null and that one
+// function gives back.
+template <typename HandleType, auto CloseFunction>
+struct NullHandleTraits {
+    using Handle = HandleType;
     static Handle empty() noexcept { return nullptr; }
-    static void close(Handle h) noexcept { RegCloseKey(h); }
+    static void close(Handle h) noexcept { CloseFunction(h); }
 };
 
+using RegKeyTraits = NullHandleTraits<HKEY, &RegCloseKey>;
 // Kernel handles whose empty value is null (tokens, processes, threads, events).
-struct KernelHandleTraits {
-    using Handle = HANDLE;
-    static Handle empty() noexcept { return nullptr; }
-    static void close(Handle h) noexcept { CloseHandle(h); }
-};
-
+using KernelHandleTraits = NullHandleTraits<HANDLE, &CloseHandle>;
 template <typename GdiHandle>
-struct GdiObjectTraits {
-    using Handle = GdiHandle;
-    static Handle empty() noexcept { return nullptr; }
-    static void close(Handle h) noexcept { DeleteObject(h); }
-};
-
-struct ModuleTraits {
-    using Handle = HMODULE;
-    static Handle empty() noexcept { return nullptr; }
-    static void close(Handle h) noexcept { FreeLibrary(h); }
-};
-
+using GdiObjectTraits = NullHandleTraits<GdiHandle, &DeleteObject>;
+using ModuleTraits = NullHandleTraits<HMODULE, &FreeLibrary>;
 // A device context made with CreateCompatibleDC or CreateDC.
-struct OwnedDcTraits {
-    using Handle = HDC;
+using OwnedDcTraits = NullHandleTraits<HDC, &DeleteDC>;
+using IconTraits = NullHandleTraits<HICON, &DestroyIcon>;
+using MenuTraits = NullHandleTraits<HMENU, &DestroyMenu>;
+using ImageListTraits = NullHandleTraits<HIMAGELIST, &ImageList_Destroy>;
+// A COM interface pointer: the one reference it holds is released once.
+template <typename Interface>
+struct ComTraits {
+    using Handle = Interface*;
     static Handle empty() noexcept { return nullptr; }
-    static void close(Handle h) noexcept { DeleteDC(h); }
-};
-
-struct IconTraits {
-    using Handle = HICON;
-    static Handle empty() noexcept { return nullptr; }
-    static void close(Handle h) noexcept { DestroyIcon(h); }
-};
-
-struct MenuTraits {
-    using Handle = HMENU;
-    static Handle empty() noexcept { return nullptr; }
-    static void close(Handle h) noexcept { DestroyMenu(h); }
+    static void close(Handle h) noexcept { h->Release(); }
 };
 
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
@@ -101,6 +85,9 @@ using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueOwnedDc = UniqueHandle<OwnedDcTraits>;
 using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
+using UniqueImageList = UniqueHandle<ImageListTraits>;
+template <typename Interface>
+using UniqueCom = UniqueHandle<ComTraits<Interface>>;
 
 // A device context borrowed with GetDC; given back with ReleaseDC.
 class WindowDc {

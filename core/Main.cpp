@@ -3,6 +3,7 @@
 #include "engine/SettingsForm.h"
 #include "ui/AboutForm.h"
 #include "ui/MainForm.h"
+#include "ui/NativeHandCursor.h"
 #include "ui/toolkit/Application.h"
 
 #include <windows.h>
@@ -23,6 +24,8 @@ void RunUserInterface() {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Process initialisation: links and picture buttons show the system's own hand.
+    vx::ui::InstallNativeHandCursor();
     vx::StartupModes modes;
     modes.userInterface = RunUserInterface;
     return vx::RunStartup(GetCommandLineW(), modes);

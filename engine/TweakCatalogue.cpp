@@ -15,13 +15,16 @@ constexpr std::wstring_view kPriorityControl = L"\\System\\CurrentControlSet\\Co
 constexpr std::wstring_view kCrashControl = L"\\System\\CurrentControlSet\\Control\\CrashControl\\";
 constexpr std::wstring_view kDesktop = L"\\Control Panel\\Desktop\\";
 constexpr std::wstring_view kExplorerMain = L"\\Software\\Microsoft\\Internet Explorer\\Main\\";
-constexpr std::wstring_view kAutoComplete = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\AutoComplete\\";
+constexpr std::wstring_view kAutoComplete =
+    L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\AutoComplete\\";
 constexpr std::wstring_view kFileSystem = L"\\System\\CurrentControlSet\\Control\\FileSystem\\";
 constexpr std::wstring_view kExplorerPolicies =
     L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\";
-constexpr std::wstring_view kWindowsNtWindows = L"\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\";
+constexpr std::wstring_view kWindowsNtWindows =
+    L"\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\";
 constexpr std::wstring_view kMessenger = L"\\System\\CurrentControlSet\\Services\\Messenger\\";
-constexpr std::wstring_view kInternetSettings = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr std::wstring_view kInternetSettings =
+    L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 constexpr std::wstring_view kTcpipParameters = L"\\System\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 constexpr std::wstring_view kSessionManager = L"\\System\\CurrentControlSet\\Control\\Session Manager\\";
 constexpr std::wstring_view kPsched = L"\\Software\\Policies\\Microsoft\\Windows\\Psched";
@@ -47,43 +50,45 @@ constexpr std::nullopt_t kNoBackup = std::nullopt;
 // The roots are pointer constants, so the table cannot be constexpr; it is built
 // on first use, which also keeps it safe from the order of static initialisation.
 const std::array<TweakEntry, kTweakCount>& Catalogue() {
+    const HKEY kLM = HKEY_LOCAL_MACHINE;
+    const HKEY kCU = HKEY_CURRENT_USER;
     // clang-format off
     static const std::array<TweakEntry, kTweakCount> catalogue = {{
-        // #   root                key path            value name                     tuned               condition        backup default  restore  group
-        { 1, HKEY_CURRENT_USER,  kWindowMetrics,    L"MinAnimate",                 Text(L"1"),          Always,          Text(L"1"),     PutBack, 1},
-        { 2, HKEY_LOCAL_MACHINE, kMemoryManagement, L"DisablePagingExecutive",     Number(0),           Always,          Number(0),      PutBack, 1},
-        { 3, HKEY_LOCAL_MACHINE, kMemoryManagement, L"LargeSystemCache",           Number(0),           Always,          Number(0),      PutBack, 1},
-        { 4, HKEY_LOCAL_MACHINE, kPriorityControl,  L"Win32PrioritySeparation",    Number(1),           Always,          Number(2),      PutBack, 1},
-        { 5, HKEY_LOCAL_MACHINE, kCrashControl,     L"AutoReboot",                 Number(1),           Always,          Number(1),      PutBack, 1},
-        { 6, HKEY_CURRENT_USER,  kDesktop,          L"SmoothScroll",               Bytes(kFourZeroBytes), Always,        kNoBackup,      Delete,  0},
-        { 7, HKEY_CURRENT_USER,  kExplorerMain,     L"Use StyleSheets",            Text(L"Yes"),        Always,          kNoBackup,      Delete,  0},
-        { 8, HKEY_CURRENT_USER,  kAutoComplete,     L"Append Completion",          Text(L"Yes"),        Always,          kNoBackup,      Delete,  0},
-        { 9, HKEY_LOCAL_MACHINE, kFileSystem,       L"ContigFileAllocSize",        Number(1536),        Always,          kNoBackup,      Delete,  0},
-        {10, HKEY_LOCAL_MACHINE, kExplorerPolicies, L"LinkResolveIgnoreLinkInfo",  Number(0),           Always,          kNoBackup,      Delete,  0},
-        {11, HKEY_LOCAL_MACHINE, kExplorerPolicies, L"NoResolveSearch",            Number(1),           Always,          kNoBackup,      Delete,  0},
-        {12, HKEY_LOCAL_MACHINE, kMemoryManagement, L"IoPageLockLimit",            Number(4096),        Always,          kNoBackup,      Delete,  0},
-        {13, HKEY_LOCAL_MACHINE, kCrashControl,     L"SendAlert",                  Number(1),           Always,          kNoBackup,      Delete,  0},
-        {14, HKEY_LOCAL_MACHINE, kWindowsNtWindows, L"NoPopUpsOnBoot",             Number(1),           Always,          kNoBackup,      Delete,  0},
-        {15, HKEY_LOCAL_MACHINE, kWindowsNtWindows, L"Error Mode",                 Number(1),           Always,          kNoBackup,      Delete,  0},
-        {16, HKEY_LOCAL_MACHINE, kMessenger,        L"Start",                      Number(4),           Always,          kNoBackup,      Delete,  0},
-        {17, HKEY_CURRENT_USER,  kInternetSettings, L"MaxConnectionsPerServer",    BySpeed(),           Always,          Number(2),      PutBack, 2},
-        {18, HKEY_CURRENT_USER,  kInternetSettings, L"MaxConnectionsPer1_0Server", BySpeed(),           Always,          Number(2),      PutBack, 2},
-        {19, HKEY_LOCAL_MACHINE, kTcpipParameters,  L"KeepAliveTime",              Number(7200000),     Always,          Number(7200000), PutBack, 3},
-        {20, HKEY_LOCAL_MACHINE, kTcpipParameters,  L"KeepAliveInterval",          Number(1000),        Always,          Number(1000),   PutBack, 3},
-        {21, HKEY_LOCAL_MACHINE, kSessionManager,   L"EnablePrefetcher",           Number(1),           NotWindows2000,  kNoBackup,      Delete,  0},
-        {22, HKEY_LOCAL_MACHINE, kTcpipParameters,  L"DefaultTTL",                 Number(64),          NotDialUpOrIsdn, kNoBackup,      Delete,  0},
-        {23, HKEY_LOCAL_MACHINE, kTcpipParameters,  L"EnablePMTUBHDetect",         Number(0),           NotDialUpOrIsdn, kNoBackup,      Delete,  0},
-        {24, HKEY_LOCAL_MACHINE, kTcpipParameters,  L"EnablePMTUDiscovery",        Number(1),           NotDialUpOrIsdn, kNoBackup,      Delete,  0},
-        {25, HKEY_LOCAL_MACHINE, kTcpipParameters,  L"SackOpts",                   Number(1),           NotDialUpOrIsdn, kNoBackup,      Delete,  0},
-        {26, HKEY_LOCAL_MACHINE, kTcpipParameters,  L"Tcp1323Opts",                Number(3),           NotDialUpOrIsdn, kNoBackup,      Delete,  0},
-        {27, HKEY_LOCAL_MACHINE, kTcpipParameters,  L"GlobalMaxTcpWindowSize",     Number(256960),      NotDialUpOrIsdn, kNoBackup,      Delete,  0},
-        {28, HKEY_LOCAL_MACHINE, kTcpipParameters,  L"TcpWindowSize",              Number(256960),      NotDialUpOrIsdn, kNoBackup,      Delete,  0},
-        {29, HKEY_LOCAL_MACHINE, kTcpipParameters,  L"TcpMaxDupAcks",              Number(2),           NotDialUpOrIsdn, kNoBackup,      Delete,  0},
-        {30, HKEY_LOCAL_MACHINE, kPsched,           L"NonBestEffortLimit",         Number(50),          NotDialUpOrIsdn, kNoBackup,      Delete,  0},
-        {31, HKEY_LOCAL_MACHINE, kPsched,           L"MaxOutstandingSends",        Number(0xFFFF),      NotDialUpOrIsdn, kNoBackup,      Delete,  0},
-        {32, HKEY_LOCAL_MACHINE, kSessionManager,   L"AutoChkTimeOut",             Number(0),           ServerEdition,   kNoBackup,      Delete,  0},
-        {33, HKEY_LOCAL_MACHINE, kBootOptimize,     L"Enable",                     Text(L"Y"),          DesktopEdition,  kNoBackup,      Delete,  0},
-        {34, HKEY_LOCAL_MACHINE, kP3Parameters,     L"HackFlags",                  Number(1),           DesktopEdition,  kNoBackup,      Delete,  0},
+        // #  root key path           value name                      tuned                  condition        backup default   restore  group
+        { 1, kCU, kWindowMetrics,    L"MinAnimate",                  Text(L"1"),            Always,          Text(L"1"),      PutBack, 1},
+        { 2, kLM, kMemoryManagement, L"DisablePagingExecutive",      Number(0),             Always,          Number(0),       PutBack, 1},
+        { 3, kLM, kMemoryManagement, L"LargeSystemCache",            Number(0),             Always,          Number(0),       PutBack, 1},
+        { 4, kLM, kPriorityControl,  L"Win32PrioritySeparation",     Number(1),             Always,          Number(2),       PutBack, 1},
+        { 5, kLM, kCrashControl,     L"AutoReboot",                  Number(1),             Always,          Number(1),       PutBack, 1},
+        { 6, kCU, kDesktop,          L"SmoothScroll",                Bytes(kFourZeroBytes), Always,          kNoBackup,       Delete,  0},
+        { 7, kCU, kExplorerMain,     L"Use StyleSheets",             Text(L"Yes"),          Always,          kNoBackup,       Delete,  0},
+        { 8, kCU, kAutoComplete,     L"Append Completion",           Text(L"Yes"),          Always,          kNoBackup,       Delete,  0},
+        { 9, kLM, kFileSystem,       L"ContigFileAllocSize",         Number(1536),          Always,          kNoBackup,       Delete,  0},
+        {10, kLM, kExplorerPolicies, L"LinkResolveIgnoreLinkInfo",   Number(0),             Always,          kNoBackup,       Delete,  0},
+        {11, kLM, kExplorerPolicies, L"NoResolveSearch",             Number(1),             Always,          kNoBackup,       Delete,  0},
+        {12, kLM, kMemoryManagement, L"IoPageLockLimit",             Number(4096),          Always,          kNoBackup,       Delete,  0},
+        {13, kLM, kCrashControl,     L"SendAlert",                   Number(1),             Always,          kNoBackup,       Delete,  0},
+        {14, kLM, kWindowsNtWindows, L"NoPopUpsOnBoot",              Number(1),             Always,          kNoBackup,       Delete,  0},
+        {15, kLM, kWindowsNtWindows, L"Error Mode",                  Number(1),             Always,          kNoBackup,       Delete,  0},
+        {16, kLM, kMessenger,        L"Start",                       Number(4),             Always,          kNoBackup,       Delete,  0},
+        {17, kCU, kInternetSettings, L"MaxConnectionsPerServer",     BySpeed(),             Always,          Number(2),       PutBack, 2},
+        {18, kCU, kInternetSettings, L"MaxConnectionsPer1_0Server",  BySpeed(),             Always,          Number(2),       PutBack, 2},
+        {19, kLM, kTcpipParameters,  L"KeepAliveTime",               Number(7200000),       Always,          Number(7200000), PutBack, 3},
+        {20, kLM, kTcpipParameters,  L"KeepAliveInterval",           Number(1000),          Always,          Number(1000),    PutBack, 3},
+        {21, kLM, kSessionManager,   L"EnablePrefetcher",            Number(1),             NotWindows2000,  kNoBackup,       Delete,  0},
+        {22, kLM, kTcpipParameters,  L"DefaultTTL",                  Number(64),            NotDialUpOrIsdn, kNoBackup,       Delete,  0},
+        {23, kLM, kTcpipParameters,  L"EnablePMTUBHDetect",          Number(0),             NotDialUpOrIsdn, kNoBackup,       Delete,  0},
+        {24, kLM, kTcpipParameters,  L"EnablePMTUDiscovery",         Number(1),             NotDialUpOrIsdn, kNoBackup,       Delete,  0},
+        {25, kLM, kTcpipParameters,  L"SackOpts",                    Number(1),             NotDialUpOrIsdn, kNoBackup,       Delete,  0},
+        {26, kLM, kTcpipParameters,  L"Tcp1323Opts",                 Number(3),             NotDialUpOrIsdn, kNoBackup,       Delete,  0},
+        {27, kLM, kTcpipParameters,  L"GlobalMaxTcpWindowSize",      Number(256960),        NotDialUpOrIsdn, kNoBackup,       Delete,  0},
+        {28, kLM, kTcpipParameters,  L"TcpWindowSize",               Number(256960),        NotDialUpOrIsdn, kNoBackup,       Delete,  0},
+        {29, kLM, kTcpipParameters,  L"TcpMaxDupAcks",               Number(2),             NotDialUpOrIsdn, kNoBackup,       Delete,  0},
+        {30, kLM, kPsched,           L"NonBestEffortLimit",          Number(50),            NotDialUpOrIsdn, kNoBackup,       Delete,  0},
+        {31, kLM, kPsched,           L"MaxOutstandingSends",         Number(0xFFFF),        NotDialUpOrIsdn, kNoBackup,       Delete,  0},
+        {32, kLM, kSessionManager,   L"AutoChkTimeOut",              Number(0),             ServerEdition,   kNoBackup,       Delete,  0},
+        {33, kLM, kBootOptimize,     L"Enable",                      Text(L"Y"),            DesktopEdition,  kNoBackup,       Delete,  0},
+        {34, kLM, kP3Parameters,     L"HackFlags",                   Number(1),             DesktopEdition,  kNoBackup,       Delete,  0},
     }};
     // clang-format on
     return catalogue;
@@ -102,7 +107,9 @@ const std::array<TweakEntry, kTweakCount>& TweakCatalogue() noexcept {
 }
 
 const TweakEntry& Tweak(int number) noexcept {
-    const std::size_t index = number < 1 ? 0 : number > int(kTweakCount) ? kTweakCount - 1 : std::size_t(number - 1);
+    const std::size_t index = number < 1                  ? 0
+                              : number > int(kTweakCount) ? kTweakCount - 1
+                                                          : std::size_t(number - 1);
     return Catalogue()[index];
 }
 

@@ -44,11 +44,11 @@ struct TweakValue {
 };
 
 struct TweakEntry {
-    int number; // 1 to 34, the position in the catalogue
-    HKEY root;  // HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER
-    std::wstring_view keyPath;   // with its leading backslash; trailing one as the program has always used it
+    int number;                // 1 to 34, the position in the catalogue
+    HKEY root;                 // HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER
+    std::wstring_view keyPath; // with its leading backslash; trailing one as the program has always used it
     std::wstring_view valueName;
-    TweakValue tuned;            // its kind is the entry's kind
+    TweakValue tuned; // its kind is the entry's kind
     TweakCondition condition;
     std::optional<TweakValue> backupDefault; // only on the nine backed-up entries
     TweakRestore restore;

@@ -39,46 +39,50 @@ bool RestoreUnfinished(std::int32_t state) {
     return state == kRestoreUnderWay || state == kLocationsRestored;
 }
 
-RegValue StringRegValue(const std::wstring& text) {
-    RegValue value{REG_SZ, std::vector<BYTE>((text.size() + 1) * sizeof(wchar_t))};
-    std::memcpy(value.data.data(), text.c_str(), value.data.size());
-    return value;
-}
+// A value of one of the nine backed-up entries, in its kind: text for
+// entry 1, a number for the others.
+struct KindValue {
+    std::wstring text;
+    std::int32_t number = 0;
+};
 
-RegValue DwordRegValue(std::int32_t number) {
-    RegValue value{REG_DWORD, std::vector<BYTE>(sizeof(number))};
-    std::memcpy(value.data.data(), &number, sizeof(number));
-    return value;
-}
-
-// The entry's current system value as the backup takes it: read with its
-// kind, the backup default standing in for a missing or unreadable value.
-RegValue ReadForBackup(const TweakEntry& entry) {
+// Reads with the entry's kind; the backup default stands in for a value that
+// is missing, of another type or (text) empty.
+KindValue ReadWithDefault(const TweakEntry& entry, HKEY root, std::wstring_view keyPath) {
     const TweakValue& fallback = *entry.backupDefault;
     if (entry.Kind() == TweakKind::String)
-        return StringRegValue(ReadRegString(entry.root, entry.keyPath, entry.valueName, fallback.text, kView));
-    return DwordRegValue(ReadRegInteger(entry.root, entry.keyPath, entry.valueName, fallback.number, kView));
+        return {ReadRegString(root, keyPath, entry.valueName, fallback.text, kView), 0};
+    return {{}, ReadRegInteger(root, keyPath, entry.valueName, fallback.number, kView)};
 }
 
-// The backup value in the settings key, read the same way (backup default on failure).
-void WriteBackupValue(const TweakEntry& entry, HKEY root, std::wstring_view keyPath, const RegValue& value) {
+void WriteWithKind(const TweakEntry& entry, HKEY root, std::wstring_view keyPath, const KindValue& value) {
+    if (entry.Kind() == TweakKind::String)
+        WriteRegString(root, keyPath, entry.valueName, value.text, kView);
+    else
+        WriteRegInteger(root, keyPath, entry.valueName, value.number, kView);
+}
+
+// The exact registry form WriteWithKind gives the value.
+RegValue StoredForm(const TweakEntry& entry, const KindValue& value) {
+    RegValue stored;
     if (entry.Kind() == TweakKind::String) {
-        std::wstring text(value.data.size() / sizeof(wchar_t), L'\0');
-        std::memcpy(text.data(), value.data.data(), text.size() * sizeof(wchar_t));
-        if (!text.empty() && text.back() == L'\0') text.pop_back();
-        WriteRegString(root, keyPath, entry.valueName, text, kView);
+        stored.type = REG_SZ;
+        stored.data.resize((value.text.size() + 1) * sizeof(wchar_t));
+        std::memcpy(stored.data.data(), value.text.c_str(), stored.data.size());
     } else {
-        std::int32_t number = 0;
-        std::memcpy(&number, value.data.data(), sizeof(number));
-        WriteRegInteger(root, keyPath, entry.valueName, number, kView);
+        stored.type = REG_DWORD;
+        stored.data.resize(sizeof(value.number));
+        std::memcpy(stored.data.data(), &value.number, sizeof(value.number));
     }
+    return stored;
 }
 
-RegValue ReadBackupValue(const TweakEntry& entry) {
-    const TweakValue& fallback = *entry.backupDefault;
-    if (entry.Kind() == TweakKind::String)
-        return StringRegValue(ReadRegString(kSettingsRoot, kSettingsKey, entry.valueName, fallback.text, kView));
-    return DwordRegValue(ReadRegInteger(kSettingsRoot, kSettingsKey, entry.valueName, fallback.number, kView));
+KindValue ReadBackupValue(const TweakEntry& entry) {
+    return ReadWithDefault(entry, kSettingsRoot, kSettingsKey);
+}
+
+void WriteBackupValue(const TweakEntry& entry, const KindValue& value) {
+    WriteWithKind(entry, kSettingsRoot, kSettingsKey, value);
 }
 
 bool BackupValueExists(const TweakEntry& entry) {
@@ -92,9 +96,10 @@ void AddBackupSteps(StepList& steps, bool& complete) {
     for (const TweakEntry& entry : TweakCatalogue()) {
         if (!entry.backupDefault) continue;
         steps.Add([&entry, &complete] {
-            const RegValue value = ReadForBackup(entry);
-            WriteBackupValue(entry, kSettingsRoot, kSettingsKey, value);
-            complete = complete && ReadRegRaw(kSettingsRoot, kSettingsKey, entry.valueName, kView) == value;
+            const KindValue value = ReadWithDefault(entry, entry.root, entry.keyPath);
+            WriteBackupValue(entry, value);
+            complete = complete && ReadRegRaw(kSettingsRoot, kSettingsKey, entry.valueName, kView) ==
+                                       StoredForm(entry, value);
         });
     }
     // Every delete location, whatever this run's conditions: a later restore
@@ -103,7 +108,8 @@ void AddBackupSteps(StepList& steps, bool& complete) {
         if (entry.restore != TweakRestore::Delete) continue;
         steps.Add([&entry, &complete] {
             const std::wstring name = OriginalRecordName(entry);
-            const std::optional<RegValue> original = ReadRegRaw(entry.root, entry.keyPath, entry.valueName, kView);
+            const std::optional<RegValue> original =
+                ReadRegRaw(entry.root, entry.keyPath, entry.valueName, kView);
             // A record left by an earlier, unfinished backup must not outlive the value it stood for.
             if (original)
                 WriteRegRaw(kSettingsRoot, kOriginalsKey, name, *original, kView);
@@ -120,12 +126,13 @@ void AddBackupSteps(StepList& steps, bool& complete) {
 // --- Restore --------------------------------------------------------------
 
 void PutBack(const TweakEntry& entry) {
-    WriteBackupValue(entry, entry.root, entry.keyPath, ReadBackupValue(entry));
+    WriteWithKind(entry, entry.root, entry.keyPath, ReadBackupValue(entry));
 }
 
 // Gives back the value recorded before the first optimise, or deletes the tuned one.
 void GiveBackOrDelete(const TweakEntry& entry) {
-    if (std::optional<RegValue> original = ReadRegRaw(kSettingsRoot, kOriginalsKey, OriginalRecordName(entry), kView))
+    if (std::optional<RegValue> original =
+            ReadRegRaw(kSettingsRoot, kOriginalsKey, OriginalRecordName(entry), kView))
         WriteRegRaw(entry.root, entry.keyPath, entry.valueName, *original, kView);
     else
         DeleteRegValue(entry.root, entry.keyPath, entry.valueName, kView);
@@ -150,7 +157,8 @@ void AddLocationSteps(StepList& steps, int versionCode, int internetType) {
         steps.Add([&entry] {
             if (BackupValueExists(entry)) PutBack(entry);
         });
-        const bool groupEnds = i + 1 == catalogue.size() || catalogue[i + 1].putBackGroup != entry.putBackGroup;
+        const bool groupEnds =
+            i + 1 == catalogue.size() || catalogue[i + 1].putBackGroup != entry.putBackGroup;
         if (!groupEnds) continue;
         for (const TweakEntry& member : catalogue) {
             if (member.putBackGroup != entry.putBackGroup) continue;
@@ -165,7 +173,7 @@ void AddRestoreSteps(StepList& steps, std::int32_t state, int versionCode, int i
         // first, so that from here on a missing one means "already put back".
         for (const TweakEntry& entry : TweakCatalogue()) {
             if (!entry.backupDefault) continue;
-            steps.Add([&entry] { WriteBackupValue(entry, kSettingsRoot, kSettingsKey, ReadBackupValue(entry)); });
+            steps.Add([&entry] { WriteBackupValue(entry, ReadBackupValue(entry)); });
         }
         SetRestoreState(steps, kRestoreUnderWay);
     }
@@ -175,7 +183,8 @@ void AddRestoreSteps(StepList& steps, std::int32_t state, int versionCode, int i
     }
     for (const TweakEntry& entry : TweakCatalogue()) {
         if (entry.restore != TweakRestore::Delete) continue;
-        steps.Add([&entry] { DeleteRegValue(kSettingsRoot, kOriginalsKey, OriginalRecordName(entry), kView); });
+        steps.Add(
+            [&entry] { DeleteRegValue(kSettingsRoot, kOriginalsKey, OriginalRecordName(entry), kView); });
     }
     steps.Add([] { DeleteRegValue(kSettingsRoot, kSettingsKey, kRestoreValue, kView); });
 }
@@ -241,8 +250,10 @@ bool RestoreTweaks(int versionCode, int internetType, int stepLimit) noexcept {
 
 std::wstring OriginalRecordName(const TweakEntry& entry) {
     std::wstring_view path = entry.keyPath;
-    while (!path.empty() && path.front() == L'\\') path.remove_prefix(1);
-    while (!path.empty() && path.back() == L'\\') path.remove_suffix(1);
+    while (!path.empty() && path.front() == L'\\')
+        path.remove_prefix(1);
+    while (!path.empty() && path.back() == L'\\')
+        path.remove_suffix(1);
     std::wstring name = entry.root == HKEY_CURRENT_USER ? L"HKCU\\" : L"HKLM\\";
     name.append(path).append(L"\\\\").append(entry.valueName);
     return name;

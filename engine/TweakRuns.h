@@ -50,9 +50,9 @@ inline constexpr wchar_t kOriginalsKey[] = L"\\Software\\TOLVEN\\Velantrix\\Orig
 // kNoBackup enables the restore.
 enum RestoreState : std::int32_t {
     kNoBackup = 0,
-    kBackupTaken = 1,        // the backup is complete; the optimise writes 1 (true)
-    kRestoreUnderWay = 2,    // a restore began: a missing backup value was already put back
-    kLocationsRestored = 3,  // every location is back; only the originals and "Restore" remain
+    kBackupTaken = 1,       // the backup is complete; the optimise writes 1 (true)
+    kRestoreUnderWay = 2,   // a restore began: a missing backup value was already put back
+    kLocationsRestored = 3, // every location is back; only the originals and "Restore" remain
 };
 
 // A test seam: the number of registry changes after which a run stops, as if

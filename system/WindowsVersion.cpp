@@ -111,7 +111,8 @@ int ClassifyProcessorName(std::wstring_view processorName) noexcept {
 }
 
 int DetectProcessorMaker() noexcept {
-    return ClassifyProcessorName(ReadRegString(HKEY_LOCAL_MACHINE, kProcessorKey, kProcessorNameValue, L"", false));
+    return ClassifyProcessorName(
+        ReadRegString(HKEY_LOCAL_MACHINE, kProcessorKey, kProcessorNameValue, L"", false));
 }
 
 } // namespace vx

@@ -233,7 +233,7 @@ INSTANTIATE_TEST_SUITE_P(
                     AnswerCase{"AfterNulBytes", std::string("\0\0\0TOLVEN|1", 11), 1},
                     AnswerCase{"LastBytesOfTheLimit", std::string(65536 - 8, 'x') + "TOLVEN|1", 1},
                     AnswerCase{"BeyondTheLimit", std::string(65536, 'x') + "TOLVEN|1", -1}),
-    [](const testing::TestParamInfo<AnswerCase>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<AnswerCase>& param) { return std::string(param.param.name); });
 
 struct StatusCase {
     const char* status;
@@ -250,8 +250,8 @@ INSTANTIATE_TEST_SUITE_P(Statuses, UpdateStatus,
                          testing::Values(StatusCase{"200 OK", 1}, StatusCase{"203 Non-Authoritative", 1},
                                          StatusCase{"299 Whatever", 1}, StatusCase{"300 Multiple Choices", -1},
                                          StatusCase{"404 Not Found", -1}, StatusCase{"500 Server Error", -1}),
-                         [](const testing::TestParamInfo<StatusCase>& info) {
-                             return std::string(info.param.status).substr(0, 3);
+                         [](const testing::TestParamInfo<StatusCase>& param) {
+                             return std::string(param.param.status).substr(0, 3);
                          });
 
 TEST(UpdateCheck, RedirectIsNotFollowed) {

@@ -12,7 +12,9 @@ namespace {
 constexpr wchar_t kLanguageValue[] = L"Language";
 constexpr wchar_t kDefaultLanguage[] = L"english";
 
-bool IsCaptionSpace(wchar_t c) { return c >= 1 && c <= 32; }
+bool IsCaptionSpace(wchar_t c) {
+    return c >= 1 && c <= 32;
+}
 
 std::wstring UpperAscii(std::wstring_view text) {
     std::wstring result(text);
@@ -163,7 +165,8 @@ std::vector<std::wstring> SplitCaptionRow(std::wstring_view line) {
     return fields;
 }
 
-std::wstring FindCaption(std::wstring_view table, std::wstring_view formName, std::wstring_view componentName) {
+std::wstring FindCaption(std::wstring_view table, std::wstring_view formName,
+                         std::wstring_view componentName) {
     std::wstring result;
     ScanForCaption(table, formName, componentName, result);
     return result;
@@ -206,7 +209,8 @@ std::optional<std::wstring> LoadCaptionTable(std::wstring_view language, HMODULE
     return DecodeCaptionTable(std::span(static_cast<const std::byte*>(data), size));
 }
 
-std::wstring GetCaption(std::wstring_view formName, std::wstring_view componentName, HMODULE module) noexcept {
+std::wstring GetCaption(std::wstring_view formName, std::wstring_view componentName,
+                        HMODULE module) noexcept {
     std::wstring result;
     try {
         const std::optional<std::wstring> table = LoadCaptionTable(CaptionLanguage(), module);

@@ -51,7 +51,8 @@ std::vector<std::wstring> SplitCaptionLines(std::wstring_view text);
 std::vector<std::wstring> SplitCaptionRow(std::wstring_view line);
 
 // GetCaption and ApplyCaptions over a decoded table text.
-std::wstring FindCaption(std::wstring_view table, std::wstring_view formName, std::wstring_view componentName);
+std::wstring FindCaption(std::wstring_view table, std::wstring_view formName,
+                         std::wstring_view componentName);
 void ApplyCaptionTable(std::wstring_view table, CaptionTarget& target);
 
 } // namespace vx::ui

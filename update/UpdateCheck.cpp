@@ -2,6 +2,7 @@
 
 #include "update/WinHttpHandle.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -60,6 +61,9 @@ UniqueWinHttpHandle OpenQueryRequest(HINTERNET connection, const UpdateCheckOpti
     // headers on every implementation; this option does.
     if (!SetNumberOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, options.receiveTimeoutMs))
         return {};
+    if (!WinHttpAddRequestHeaders(request.get(), kExtraHeaders, static_cast<DWORD>(-1),
+                                  WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE))
+        return {};
     return request;
 }
 
@@ -71,9 +75,13 @@ std::optional<std::string> ReadBody(HINTERNET request, const UpdateCheckOptions&
     std::size_t received = 0;
     while (received < body.size()) {
         if (GetTickCount64() - startTick >= options.totalTimeoutMs) return std::nullopt;
+        // Waits (at most the receive time-out) for some bytes, then takes only
+        // those: a read of more would block until all of them had come.
+        DWORD available = 0;
+        if (!WinHttpQueryDataAvailable(request, &available)) return std::nullopt;
         DWORD chunk = 0;
-        const DWORD wanted = static_cast<DWORD>(body.size() - received);
-        if (!WinHttpReadData(request, body.data() + received, wanted, &chunk)) return std::nullopt;
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(available, body.size() - received));
+        if (wanted > 0 && !WinHttpReadData(request, body.data() + received, wanted, &chunk)) return std::nullopt;
         if (chunk == 0) {
             const std::optional<DWORD> announced = QueryNumberHeader(request, WINHTTP_QUERY_CONTENT_LENGTH);
             if (announced && received < *announced) return std::nullopt;
@@ -93,8 +101,7 @@ std::optional<std::string> FetchAnswer(const UpdateCheckOptions& options) {
     if (!connection) return std::nullopt;
     const UniqueWinHttpHandle request = OpenQueryRequest(connection.get(), options);
     if (!request) return std::nullopt;
-    if (!WinHttpSendRequest(request.get(), kExtraHeaders, static_cast<DWORD>(-1), WINHTTP_NO_REQUEST_DATA, 0, 0,
-                            0))
+    if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
         return std::nullopt;
     if (!WinHttpReceiveResponse(request.get(), nullptr)) return std::nullopt;
     const std::optional<DWORD> status = QueryNumberHeader(request.get(), WINHTTP_QUERY_STATUS_CODE);

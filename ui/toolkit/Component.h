@@ -9,6 +9,8 @@
 
 namespace vx::ui {
 
+class Font;
+
 enum class ComponentKind { Label, Panel, Button, MenuItem, Memo, Picture, ComboBox, Slider, ProgressBar, Line, Other };
 
 class Component {
@@ -24,6 +26,13 @@ public:
     // Label, panel, button and menu item captions; a memo's content is its caption too.
     virtual std::wstring Caption() const { return {}; }
     virtual void SetCaption(std::wstring_view) {}
+
+    // Fonts, as the window's font set-up walks them: a component that follows
+    // its parent's font says so; one with a font of its own hands it out
+    // (a control following its parent gets a copy of the parent's font here,
+    // and changing that copy makes the font its own). Others have neither.
+    virtual bool ParentFont() const noexcept { return false; }
+    virtual Font* OwnFont() noexcept { return nullptr; }
 
 private:
     std::wstring name_;

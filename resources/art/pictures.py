@@ -1,0 +1,135 @@
+"""The window pictures: the main window's background and logo, the navigation
+icons, the About window's banner and the list pictures."""
+import math
+import random
+
+import gpu
+import letters
+from raster import (Affine, Canvas, Mask, arc_points, bezier, circle, fill, linear, polygon, radial, rect,
+                    rgb, rounded_rect, stroke, union)
+
+BAND_TOP = rgb('#0a2150')
+BAND_BOTTOM = rgb('#15428a')
+FIELD = rgb('#edf1f6')
+TOOL_GREY = rgb('#dbe1e8')
+
+
+# ---------------------------------------------------------------- dark band with light curves
+
+def draw_band(cv, width, height, seed):
+    """A dark-blue band across the top with a glow and a bundle of thin light curves."""
+    cv.shape(rect(0, 0, width, height), linear(0, 0, 0, height, [(0, BAND_TOP), (1, BAND_BOTTOM)]))
+    glow = radial(width * 0.72, height * 0.2, width * 0.45, [(0, rgb('#3f7fd6', 0.45)), (1, rgb('#3f7fd6', 0.0))])
+    cv.shape(rect(0, 0, width, height), glow)
+    rnd = random.Random(seed)
+    for k in range(9):
+        t = k / 8.0
+        y0 = height * (0.95 - 0.35 * t) + rnd.uniform(-3, 3)
+        y3 = height * (0.15 + 0.45 * t) + rnd.uniform(-3, 3)
+        c1 = (width * 0.3, height * (0.1 + 0.5 * t) - 25 + rnd.uniform(-8, 8))
+        c2 = (width * 0.65, height * (1.1 - 0.3 * t) + 10 + rnd.uniform(-8, 8))
+        curve = bezier((-20, y0), c1, c2, (width + 20, y3), 160)
+        cv.shape(stroke(curve, 0.9 + 0.5 * (k % 3 == 0), cap='butt'), rgb('#cfe3ff'), opacity=0.10 + 0.05 * (k % 4))
+    # A lighter edge where the band ends.
+    cv.shape(rect(0, height - 1, width, 1), rgb('#6f9fe0'), opacity=0.8)
+
+
+def banner():
+    cv = Canvas(700, 60)
+    draw_band(cv, 700, 60, seed=7)
+    return cv
+
+
+# ---------------------------------------------------------------- tool silhouettes
+
+def _screwdriver(length):
+    grips = []
+    for k in range(4):
+        grips += rounded_rect(16 + k * 24, -3 - 10, 14, 4, 2) + rounded_rect(16 + k * 24, 9, 14, 4, 2)
+    adds = (rounded_rect(0, -20, 120, 40, 16) + rect(118, -11, 18, 22) + rect(134, -6, length - 170, 12)
+            + polygon((length - 38, -6), (length - 4, -3.5), (length, -3.5), (length, 3.5), (length - 4, 3.5),
+                      (length - 38, 6)))
+    return adds, grips + circle(14, 0, 5)
+
+
+def _hammer():
+    handle = polygon((0, -13), (250, -10), (250, 10), (0, 13)) + circle(2, 0, 13)
+    head = rounded_rect(230, -44, 56, 84, 8) + rounded_rect(238, -78, 40, 40, 4)
+    claw_outer = ([(232, 30)] + bezier((232, 30), (236, 80), (210, 110), (176, 126), 20)
+                  + bezier((176, 126), (226, 116), (276, 84), (284, 30), 20))
+    return handle + head + [claw_outer], rounded_rect(10, -3, 60, 6, 3) + rect(250, 40, 6, 30)
+
+
+def _wrench():
+    handle = polygon((30, -17), (150, -13), (270, -17), (270, 17), (150, 13), (30, 17))
+    jaw = circle(12, 0, 40)
+    ring = circle(300, 0, 35)
+    slot = Affine().rotate(-15).translate(12, 0).apply(rect(-60, -15, 70, 30) + circle(10, 0, 15))
+    hole = circle(300, 0, 19)
+    return handle + jaw + ring, slot + hole + rounded_rect(80, -4, 150, 8, 4)
+
+
+def _pliers():
+    upper = ([(0, -16)] + bezier((0, -16), (80, -26), (160, -40), (250, -42), 20)
+             + bezier((250, -42), (262, -42), (262, -22), (250, -22), 6)
+             + bezier((250, -22), (160, -18), (80, -4), (0, 4), 20))
+    lower = [(x, -y) for (x, y) in upper]
+    jaws = polygon((0, -22), (-60, -16), (-130, -6), (-130, 6), (-60, 16), (0, 22))
+    return [upper, lower] + jaws + circle(0, 0, 26), rect(-130, -1.5, 110, 3) + circle(0, 0, 7)
+
+
+def _tool_mask(w, h, parts, tf):
+    adds, subs = parts
+    m = fill(w, h, union(adds), transform=tf)
+    return m.subtract(fill(w, h, union(subs), transform=tf)) if subs else m
+
+
+def _placed(angle, anchor, at, size=0.8):
+    """Scales and rotates a tool and moves its local point anchor to the point at."""
+    tf = Affine().scale(size).rotate(angle)
+    ax, ay = tf.point(anchor)
+    return tf.translate(at[0] - ax, at[1] - ay)
+
+
+TOOL_LAYOUT = [
+    (_hammer, _placed(-74, (258, 0), (34, 296))),
+    (lambda: _screwdriver(280), _placed(-74, (280, 0), (78, 284))),
+    (_wrench, _placed(106, (12, 0), (120, 312))),
+    (_pliers, _placed(106, (-130, 0), (160, 318))),
+    (lambda: _screwdriver(230), _placed(-74, (230, 0), (200, 350))),
+]
+
+
+def background():
+    w, h = 764, 500
+    cv = Canvas(w, h, FIELD)
+    cv.shape(rect(0, 85, w, 150), linear(0, 85, 0, 235, [(0, rgb('#c6d5e8')), (1, FIELD)]))
+    # Each tool is cut out of the ones below it by a thin ring of the field colour.
+    for parts, tf in TOOL_LAYOUT:
+        m = _tool_mask(w, h, parts(), tf)
+        cv.paint(m.blurred(2).scaled(3.0), FIELD)
+        cv.paint(m, TOOL_GREY)
+    band = Canvas(w, 85)
+    draw_band(band, w, 85, seed=3)
+    cv.px[:len(band.px)] = band.px
+    return cv
+
+
+# ---------------------------------------------------------------- logo
+
+def logo():
+    w, h = 400, 50
+    cv = Canvas(w, h)
+    card = gpu.card_canvas(64, 'medium')
+    # Place the 64-pixel card, which fills rows 12..58 of its canvas, in the left of the logo.
+    for y in range(h):
+        sy = y + 9
+        if 0 <= sy < 64:
+            cv.px[y * w * 4:(y * w + 64) * 4] = card.px[sy * 64 * 4:(sy * 64 + 64) * 4]
+    text, _width = letters.word('Velantrix')
+    tf = Affine().skew_x(-0.2).scale(0.38).translate(80, 5)
+    m = fill(w, h, text, transform=tf)
+    shadow = m.shifted(2, 2).blurred(2)
+    cv.paint(shadow, rgb('#000000'), 0.6)
+    cv.paint(m, linear(0, 5, 0, 43, [(0, rgb('#ffffff')), (1, rgb('#d6e4f7'))]))
+    return cv

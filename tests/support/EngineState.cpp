@@ -1,0 +1,206 @@
+#include "tests/support/EngineState.h"
+
+#include "core/Constants.h"
+#include "core/Handles.h"
+#include "engine/TweakRuns.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace vx {
+
+void PrintTo(const RegValue& value, std::ostream* os) {
+    *os << test::Describe(value);
+}
+
+namespace test {
+namespace {
+
+std::string TextOf(const std::vector<BYTE>& data) {
+    std::wstring text(data.size() / 2, L'\0');
+    if (!text.empty()) std::memcpy(text.data(), data.data(), text.size() * 2);
+    if (!text.empty() && text.back() == L'\0') text.pop_back();
+    return Narrow(text);
+}
+
+std::string Hex(const std::vector<BYTE>& data) {
+    std::string result;
+    char byte[4];
+    for (BYTE b : data) {
+        std::snprintf(byte, sizeof(byte), "%02X", b);
+        if (!result.empty()) result.push_back(' ');
+        result.append(byte);
+    }
+    return result.empty() ? "(no bytes)" : result;
+}
+
+// The prefix's own values at the catalogue locations, put back when the program ends.
+class CatalogueGuard : public ::testing::Environment {
+public:
+    void SetUp() override {
+        for (const TweakEntry& entry : TweakCatalogue())
+            saved_.push_back(ReadLocation(entry.number));
+    }
+    void TearDown() override {
+        ClearEngineState();
+        for (const TweakEntry& entry : TweakCatalogue())
+            if (const auto& value = saved_[static_cast<std::size_t>(entry.number - 1)])
+                PutLocation(entry.number, *value);
+    }
+
+private:
+    std::vector<std::optional<RegValue>> saved_;
+};
+
+[[maybe_unused]] ::testing::Environment* const kGuard =
+    ::testing::AddGlobalTestEnvironment(new CatalogueGuard);
+
+} // namespace
+
+std::string Narrow(std::wstring_view text) {
+    std::string result;
+    for (wchar_t c : text)
+        result += c < 0x80 ? static_cast<char>(c) : '?';
+    return result;
+}
+
+RegValue Sz(const std::wstring& text) {
+    RegValue value{REG_SZ, std::vector<BYTE>((text.size() + 1) * 2)};
+    std::memcpy(value.data.data(), text.c_str(), value.data.size());
+    return value;
+}
+
+RegValue ExpandSz(const std::wstring& text) {
+    RegValue value = Sz(text);
+    value.type = REG_EXPAND_SZ;
+    return value;
+}
+
+RegValue Dword(std::uint32_t number) {
+    RegValue value{REG_DWORD, std::vector<BYTE>(4)};
+    std::memcpy(value.data.data(), &number, 4);
+    return value;
+}
+
+RegValue Qword(std::uint64_t number) {
+    RegValue value{REG_QWORD, std::vector<BYTE>(8)};
+    std::memcpy(value.data.data(), &number, 8);
+    return value;
+}
+
+RegValue Binary(std::vector<BYTE> bytes) {
+    return RegValue{REG_BINARY, std::move(bytes)};
+}
+
+std::string Describe(const std::optional<RegValue>& value) {
+    if (!value) return "absent";
+    switch (value->type) {
+    case REG_SZ:
+        return "REG_SZ \"" + TextOf(value->data) + "\"";
+    case REG_EXPAND_SZ:
+        return "REG_EXPAND_SZ \"" + TextOf(value->data) + "\"";
+    case REG_DWORD:
+        if (value->data.size() == 4) {
+            std::uint32_t number = 0;
+            std::memcpy(&number, value->data.data(), 4);
+            return "REG_DWORD " + std::to_string(number);
+        }
+        return "REG_DWORD of " + std::to_string(value->data.size()) + " bytes: " + Hex(value->data);
+    case REG_BINARY:
+        return "REG_BINARY " + Hex(value->data);
+    case REG_QWORD:
+        return "REG_QWORD " + Hex(value->data);
+    default:
+        return "type " + std::to_string(value->type) + ": " + Hex(value->data);
+    }
+}
+
+std::optional<RegValue> ReadLocation(int entryNumber) {
+    const TweakEntry& entry = Tweak(entryNumber);
+    return ReadRegRaw(entry.root, entry.keyPath, entry.valueName, false);
+}
+
+void PutLocation(int entryNumber, const RegValue& value) {
+    const TweakEntry& entry = Tweak(entryNumber);
+    WriteRegRaw(entry.root, entry.keyPath, entry.valueName, value, false);
+}
+
+void DeleteLocation(int entryNumber) {
+    const TweakEntry& entry = Tweak(entryNumber);
+    DeleteRegValue(entry.root, entry.keyPath, entry.valueName, false);
+}
+
+std::optional<RegValue> ReadSetting(const std::wstring& name) {
+    return ReadRegRaw(kSettingsRoot, kSettingsKey, name, false);
+}
+
+std::map<std::wstring, RegValue> ReadOriginals() {
+    std::map<std::wstring, RegValue> values;
+    std::wstring path = kOriginalsKey;
+    path = path.substr(1, path.size() - 2);
+    UniqueRegKey key;
+    if (RegOpenKeyExW(kSettingsRoot, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return values;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[512];
+        DWORD nameLength = 512;
+        if (RegEnumValueW(key.get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        if (auto value = ReadRegRaw(kSettingsRoot, kOriginalsKey, name, false)) values[name] = *value;
+    }
+    return values;
+}
+
+void ClearEngineState() {
+    DeleteSettingsKey();
+    for (const TweakEntry& entry : TweakCatalogue())
+        DeleteLocation(entry.number);
+}
+
+const std::vector<SeedValue>& SeedValues() {
+    static const std::vector<SeedValue> seed = {
+        {1, Sz(L"0")},    {2, Dword(1)},       {5, Dword(0)},
+        {6, Dword(1)}, // SmoothScroll as a number, not the tuned binary
+        {7, Sz(L"no")},   {15, Dword(0)},      {16, Dword(2)},
+        {17, Dword(10)},  {19, Dword(300000)}, {21, Dword(3)},
+        {22, Dword(128)}, {28, Dword(65535)},  {31, ExpandSz(L"%x%")},
+        {32, Dword(10)},  {33, Sz(L"N")},      {34, Qword(0x100000001ull)},
+        {12, Binary({})}, // a value with no bytes at all
+    };
+    return seed;
+}
+
+void Seed() {
+    for (const SeedValue& seed : SeedValues())
+        PutLocation(seed.entry, seed.value);
+}
+
+Snapshot TakeSnapshot() {
+    Snapshot snapshot;
+    for (const TweakEntry& entry : TweakCatalogue()) {
+        const std::wstring root = entry.root == HKEY_CURRENT_USER ? L"HKCU" : L"HKLM";
+        snapshot[L"location " + std::wstring(entry.number < 10 ? L"0" : L"") + std::to_wstring(entry.number) +
+                 L" " + root + std::wstring(entry.keyPath) + L"|" + std::wstring(entry.valueName)] =
+            ReadLocation(entry.number);
+        if (entry.backupDefault)
+            snapshot[L"settings " + std::wstring(entry.valueName)] =
+                ReadSetting(std::wstring(entry.valueName));
+    }
+    for (const wchar_t* name : {kRestoreValue, kInternetTypeValue, kProcessorTypeValue, kSpeedSettingValue})
+        snapshot[std::wstring(L"settings ") + name] = ReadSetting(name);
+    for (const auto& [name, value] : ReadOriginals())
+        snapshot[L"original " + name] = value;
+    return snapshot;
+}
+
+void Optimise(int versionCode, int internetType, int speedSetting, int processorType) {
+    StoreRunChoices(internetType, processorType, speedSetting);
+    TakeBackupIfNeeded(versionCode, internetType);
+    WriteTweaks(versionCode, internetType, speedSetting);
+}
+
+} // namespace test
+} // namespace vx

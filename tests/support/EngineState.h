@@ -1,0 +1,61 @@
+// Registry state for the engine tests: a known starting point at every
+// catalogue location and in the settings key, and snapshots to compare.
+#pragma once
+
+#include "core/CustomRegistry.h"
+#include "engine/TweakCatalogue.h"
+
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vx {
+
+// Readable failure messages for registry values.
+void PrintTo(const RegValue& value, std::ostream* os);
+
+namespace test {
+
+// Wide text for messages (characters past ASCII as '?').
+std::string Narrow(std::wstring_view text);
+
+RegValue Sz(const std::wstring& text);
+RegValue ExpandSz(const std::wstring& text);
+RegValue Dword(std::uint32_t number);
+RegValue Qword(std::uint64_t number);
+RegValue Binary(std::vector<BYTE> bytes);
+
+// "absent", "REG_SZ "1"", "REG_DWORD 64", "REG_BINARY 00 00 00 00", ...
+std::string Describe(const std::optional<RegValue>& value);
+
+std::optional<RegValue> ReadLocation(int entryNumber);
+void PutLocation(int entryNumber, const RegValue& value);
+void DeleteLocation(int entryNumber);
+std::optional<RegValue> ReadSetting(const std::wstring& name);
+// Every value under the originals key, by name.
+std::map<std::wstring, RegValue> ReadOriginals();
+
+// The settings key gone (with the originals below it) and all 34 locations empty.
+void ClearEngineState();
+
+// Known values the system "had" before any run, at a mix of locations,
+// kinds and registry types; the others are absent.
+struct SeedValue {
+    int entry;
+    RegValue value;
+};
+const std::vector<SeedValue>& SeedValues();
+void Seed();
+
+// Everything a run may change: the 34 locations, the settings values and the originals.
+using Snapshot = std::map<std::wstring, std::optional<RegValue>>;
+Snapshot TakeSnapshot();
+
+// The whole optimise run's registry work, as the main window's handler does it.
+void Optimise(int versionCode, int internetType, int speedSetting, int processorType = 0);
+
+} // namespace test
+} // namespace vx

@@ -1,0 +1,88 @@
+#include "ui/toolkit/Png.h"
+
+#include <objbase.h>
+#include <wincodec.h>
+
+#include <climits>
+
+namespace vx::ui {
+namespace {
+
+// COM for the calling thread for one scope; nesting with the application's own
+// initialisation is fine, each successful call is balanced.
+class ComScope {
+public:
+    ComScope() noexcept : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComScope() {
+        if (SUCCEEDED(result_)) CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    HRESULT result_;
+};
+
+UniqueBitmap CreateTopDownDib(int width, int height, void** bits) noexcept {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return UniqueBitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0));
+}
+
+} // namespace
+
+std::span<const std::byte> RcDataResource(HMODULE module, const wchar_t* name) noexcept {
+    if (!module) module = GetModuleHandleW(nullptr);
+    const HRSRC found = FindResourceW(module, name, MAKEINTRESOURCEW(10)); // RT_RCDATA
+    if (!found) return {};
+    const HGLOBAL loaded = LoadResource(module, found);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    const DWORD size = SizeofResource(module, found);
+    if (!data || size == 0) return {};
+    return {static_cast<const std::byte*>(data), size};
+}
+
+DibImage DecodePng(std::span<const std::byte> data, AlphaForm form) noexcept {
+    if (data.empty() || data.size() > UINT_MAX) return {};
+    const ComScope com;
+    UniqueCom<IWICImagingFactory> factory;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                reinterpret_cast<void**>(factory.put()))))
+        return {};
+    UniqueCom<IWICStream> stream;
+    if (FAILED(factory.get()->CreateStream(stream.put()))) return {};
+    // WIC only reads from the buffer.
+    auto* bytes = const_cast<BYTE*>(reinterpret_cast<const BYTE*>(data.data()));
+    if (FAILED(stream.get()->InitializeFromMemory(bytes, static_cast<DWORD>(data.size())))) return {};
+    UniqueCom<IWICBitmapDecoder> decoder;
+    if (FAILED(factory.get()->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                                      decoder.put())))
+        return {};
+    UniqueCom<IWICBitmapFrameDecode> frame;
+    if (FAILED(decoder.get()->GetFrame(0, frame.put()))) return {};
+    UniqueCom<IWICBitmapSource> converted;
+    const WICPixelFormatGUID& target =
+        form == AlphaForm::Premultiplied ? GUID_WICPixelFormat32bppPBGRA : GUID_WICPixelFormat32bppBGRA;
+    if (FAILED(WICConvertBitmapSource(target, frame.get(), converted.put()))) return {};
+    UINT width = 0;
+    UINT height = 0;
+    if (FAILED(converted.get()->GetSize(&width, &height)) || width == 0 || height == 0 || width > 16384 ||
+        height > 16384)
+        return {};
+    void* bits = nullptr;
+    DibImage image;
+    image.bitmap = CreateTopDownDib(static_cast<int>(width), static_cast<int>(height), &bits);
+    if (!image.bitmap || !bits) return {};
+    const UINT stride = width * 4;
+    if (FAILED(converted.get()->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits)))) return {};
+    image.width = static_cast<int>(width);
+    image.height = static_cast<int>(height);
+    return image;
+}
+
+} // namespace vx::ui
