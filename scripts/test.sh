@@ -5,7 +5,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
-bash "$root/scripts/build.sh" "$root/build-tests" -DVELANTRIX_TESTS=ON
+# VELANTRIX_BUILD_DIR lets several working copies of the build share one checkout.
+build_dir=${VELANTRIX_BUILD_DIR:-$root/build-tests}
+bash "$root/scripts/build.sh" "$build_dir" -DVELANTRIX_TESTS=ON
 
 source "$root/scripts/wine-env.sh"
 prefix=$(mktemp -d /tmp/velantrix-prefix.XXXXXX)
@@ -18,6 +20,6 @@ vx_start_xvfb
 vx_make_prefix "$prefix"
 export VELANTRIX_TEST_PREFIX="$prefix"
 mkdir -p "$root/artifacts"
-cd "$root/build-tests"
+cd "$build_dir"
 # The tests check dates and texts as United States English shows them.
 env LC_ALL=en_US.UTF-8 LANG=en_US.UTF-8 ctest --output-on-failure "$@"
