@@ -4,7 +4,9 @@
 #include "ui/AboutForm.h"
 #include "ui/MainForm.h"
 #include "ui/NativeHandCursor.h"
+#include "ui/NativeHintWindow.h"
 #include "ui/toolkit/Application.h"
+#include "update/UpdateMode.h"
 
 #include <windows.h>
 
@@ -14,6 +16,7 @@ void RunUserInterface() {
     vx::ui::TVXMainForm mainForm;
     vx::ui::TVXAboutForm aboutForm;
     vx::TVXSettingsForm settingsForm;
+    mainForm.SetCompanions(aboutForm, settingsForm);
     if (!mainForm.Create(nullptr, true)) return;
     aboutForm.Create(mainForm.Handle(), false);
     settingsForm.Create(mainForm.Handle(), false);
@@ -26,7 +29,9 @@ void RunUserInterface() {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // Process initialisation: links and picture buttons show the system's own hand.
     vx::ui::InstallNativeHandCursor();
+    vx::ui::InstallNativeHintWindow();
     vx::StartupModes modes;
+    modes.updateCheck = vx::RunUpdateMode;
     modes.userInterface = RunUserInterface;
     return vx::RunStartup(GetCommandLineW(), modes);
 }
