@@ -18,6 +18,28 @@ vx_make_prefix() {
   fi
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+  vx_link_korean_font
+  vx_install_wine_fonts
+}
+
+# Wine's own Tahoma and Marlett (fonts-wine) are what Windows windows are
+# drawn with: the dialog face and the title-bar buttons. This Wine build does
+# not find them in its data folder, so they are put in the prefix's Fonts folder.
+vx_install_wine_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" f
+  mkdir -p "$fonts"
+  for f in tahoma.ttf tahomabd.ttf marlett.ttf; do
+    [ -f "/usr/share/wine/fonts/$f" ] && [ ! -f "$fonts/$f" ] && cp "/usr/share/wine/fonts/$f" "$fonts/"
+  done
+  return 0
+}
+
+# The program's Korean texts are drawn in the window's face (Tahoma, or the
+# icon-title face), which has no Hangul. Windows fills such gaps from Gulim
+# through its font links; Wine follows the same links, so Gulim is made to
+# stand for the host's Nanum Gothic (installed by setup.sh).
+vx_link_korean_font() {
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Gulim /d NanumGothic /f >/dev/null 2>&1
 }
 
 vx_start_xvfb() {

@@ -17,16 +17,22 @@ constexpr UINT kRestartFlags = EWX_REBOOT | EWX_FORCE;
 constexpr DWORD kRestartReason = 0;
 
 HWND g_shellOwner = nullptr;
+ShellExecuteFunction g_shellExecute = nullptr;
 
 const wchar_t* OptionalText(const std::wstring& text) noexcept {
     return text.empty() ? nullptr : text.c_str();
 }
 
 void ShellOpen(HWND owner, const std::wstring& file, const wchar_t* parameters) noexcept {
-    ShellExecuteW(owner, kOpenVerb, file.c_str(), parameters, nullptr, SW_SHOW);
+    const ShellExecuteFunction shellExecute = g_shellExecute ? g_shellExecute : &ShellExecuteW;
+    shellExecute(owner, kOpenVerb, file.c_str(), parameters, nullptr, SW_SHOW);
 }
 
 } // namespace
+
+void SetShellExecuteFunction(ShellExecuteFunction function) noexcept {
+    g_shellExecute = function;
+}
 
 void SetShellOwnerWindow(HWND window) noexcept {
     g_shellOwner = window;

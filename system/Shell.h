@@ -32,6 +32,13 @@ void OpenUrl(const std::wstring& address) noexcept;
 // file's "HelpWindow" window type, owned by no window of the program.
 void OpenHelpTopic(const std::wstring& helpFile, const std::wstring& topic) noexcept;
 
+// The shell call behind OpenFile, RunProgram and OpenUrl. Tests put their own
+// in to see requests that Windows itself drops (a document that does not
+// exist); null puts ShellExecuteW back.
+using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND owner, const wchar_t* verb, const wchar_t* file,
+                                                const wchar_t* parameters, const wchar_t* directory, INT show);
+void SetShellExecuteFunction(ShellExecuteFunction function) noexcept;
+
 // Enables or disables the shutdown privilege in the process's token.
 void SetShutdownPrivilege(bool enable) noexcept;
 // Asks Windows to restart at once, closing other programs without asking them.

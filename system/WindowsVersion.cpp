@@ -115,4 +115,8 @@ int DetectProcessorMaker() noexcept {
         ReadRegString(HKEY_LOCAL_MACHINE, kProcessorKey, kProcessorNameValue, L"", false));
 }
 
+int PreselectedProcessorItem(int storedProcessorType) noexcept {
+    return storedProcessorType == kProcessorNotStored ? DetectProcessorMaker() : storedProcessorType;
+}
+
 } // namespace vx

@@ -84,6 +84,13 @@ int ClassifyProcessorName(std::wstring_view processorName) noexcept;
 // The maker of the machine's first processor, from its name in the registry.
 int DetectProcessorMaker() noexcept;
 
+// What the stored "ProcessorType" reads when the optimise run never stored one.
+inline constexpr int kProcessorNotStored = -1;
+// The ProcessorCombo item pre-selected at start from the stored "ProcessorType":
+// the detected maker when none is stored, otherwise the stored number unchanged
+// (one outside 0 to 2 leaves the list without a selection). Only detects when needed.
+int PreselectedProcessorItem(int storedProcessorType) noexcept;
+
 inline constexpr wchar_t kProcessorKey[] = L"\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0\\";
 inline constexpr wchar_t kProcessorNameValue[] = L"ProcessorNameString";
 

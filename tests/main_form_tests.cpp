@@ -92,6 +92,13 @@ TEST_F(MainWindow, StoredChoicesAreSelectedAndTheProcessorMakerIsDetectedOnlyWhe
     EXPECT_EQ(main.ProcessorCombo.ItemIndex(), 1) << "a stored maker wins over the processor's name";
     EXPECT_TRUE(main.RestoreButton.Enabled());
     EXPECT_EQ(main.WindowsCombo.ItemText(0), L"  Microsoft \u00AE Windows 10");
+    // Own fonts keep their style and colour through the window set-up.
+    EXPECT_TRUE(main.NavLabel2.Font().Bold());
+    EXPECT_EQ(main.NavLabel2.Font().Height(), 13);
+    EXPECT_EQ(main.NavLabel2.Font().TextColor().Value(), RGB(128, 128, 128));
+    EXPECT_TRUE(main.GoButton.Font().Bold());
+    EXPECT_FALSE(main.OSVersionLabel.ParentFont() == false) << "window-font labels follow the window";
+    EXPECT_EQ(main.FasterLabel.Left() + main.FasterLabel.Width(), 307);
     EXPECT_EQ(main.ModemCombo.ItemCount(), 9);
 }
 

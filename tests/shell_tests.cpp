@@ -147,6 +147,21 @@ TEST(OpenHelpTopic, LoadsTheSystemLibraryOnceAndOpensTheHelpWindow) {
     DeleteFileW(planted.c_str());
 }
 
+TEST(OpenHelpTopic, TheProgramsOwnHelpFileOpensInItsHelpWindow) {
+    // The help file that is shipped beside Velantrix.exe, opened as the program opens it.
+    const std::wstring program = BuiltProgramPath();
+    const std::wstring shipped = program.substr(0, program.find_last_of(L'\\') + 1) + kHelpFileName;
+    const std::wstring copy = TestFolder() + kHelpFileName;
+    ASSERT_TRUE(CopyFileTo(shipped, copy)) << "Velantrix.chm is not beside the program";
+    CloseHelpWindows();
+    OpenHelpTopic(kHelpFileName, kHelpTopic);
+    const HWND help = WaitForWindow(kHelpWindowClass, 20s);
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(WindowTitle(help), L"Velantrix Help");
+    CloseHelpWindows();
+    DeleteFileW(copy.c_str());
+}
+
 TEST(OpenHelpTopic, BuildsThePathFromFolderFileTopicAndWindowType) {
     EXPECT_EQ(HelpPath(L"C:\\Program Files\\Velantrix\\", kHelpFileName, kHelpTopic),
               L"C:\\Program Files\\Velantrix\\Velantrix.chm::/html/main.htm>HelpWindow");

@@ -225,5 +225,20 @@ TEST(ProcessorMakerTest, DetectionReadsTheFirstProcessorsNameFromTheRegistry) {
     EXPECT_EQ(ReadRegRaw(HKEY_LOCAL_MACHINE, kProcessorKey, kProcessorNameValue, false), saved);
 }
 
+TEST(ProcessorMakerTest, StoredChoiceIsPreSelectedAndOnlyAMissingOneIsDetected) {
+    const auto saved = ReadRegRaw(HKEY_LOCAL_MACHINE, kProcessorKey, kProcessorNameValue, false);
+    WriteRegString(HKEY_LOCAL_MACHINE, kProcessorKey, kProcessorNameValue, L"VIA Nano", false);
+    EXPECT_EQ(PreselectedProcessorItem(kProcessorNotStored), 2); // detected
+    EXPECT_EQ(PreselectedProcessorItem(1), 1);                   // stored: the name is not consulted
+    EXPECT_EQ(PreselectedProcessorItem(0), 0);
+    EXPECT_EQ(PreselectedProcessorItem(5), 5); // passed on unchanged; the list then shows nothing
+    EXPECT_EQ(PreselectedProcessorItem(-2), -2);
+
+    if (saved)
+        WriteRegRaw(HKEY_LOCAL_MACHINE, kProcessorKey, kProcessorNameValue, *saved, false);
+    else
+        DeleteRegValue(HKEY_LOCAL_MACHINE, kProcessorKey, kProcessorNameValue, false);
+}
+
 } // namespace
 } // namespace vx

@@ -4,6 +4,7 @@
 #include "core/CustomRegistry.h"
 #include "core/StoredDate.h"
 #include "engine/SettingsForm.h"
+#include "engine/TweakRuns.h"
 #include "system/Shell.h"
 #include "system/WindowsVersion.h"
 #include "resources/ResourceNames.h"
@@ -186,14 +187,14 @@ void TVXMainForm::FormCreate() noexcept {
         std::wstring dateText = FormatStoredDate(ReadRegString(kSettingsRoot, kSettingsKey, L"UpdatedDate", L"", false));
         if (dateText.empty())
             dateText = FormatStoredDate(ReadRegString(kSettingsRoot, kSettingsKey, L"InstalledDate", L"", false));
-        const int internetType = ReadRegInteger(kSettingsRoot, kSettingsKey, L"InternetType", 0, false);
-        const int processorType = ReadRegInteger(kSettingsRoot, kSettingsKey, L"ProcessorType", -1, false);
-        const int speedSetting = ReadRegInteger(kSettingsRoot, kSettingsKey, L"SpeedSetting", 0, false);
-        const bool restore = ReadRegBool(kSettingsRoot, kSettingsKey, L"Restore", false, false);
+        const int internetType = ReadRegInteger(kSettingsRoot, kSettingsKey, kInternetTypeValue, 0, false);
+        const int processorType = ReadRegInteger(kSettingsRoot, kSettingsKey, kProcessorTypeValue, -1, false);
+        const int speedSetting = ReadRegInteger(kSettingsRoot, kSettingsKey, kSpeedSettingValue, 0, false);
+        const bool restore = ReadRegBool(kSettingsRoot, kSettingsKey, kRestoreValue, false, false);
         SoftwareLastUpdateLabel.SetCaption(SoftwareLastUpdateLabel.Caption() + dateText);
         VersionInstalledLabel.SetCaption(VersionInstalledLabel.Caption() + kVersionText);
         WindowsCombo.SetItemIndex(WindowsItemForVersion(DetectWindowsVersion()));
-        ProcessorCombo.SetItemIndex(processorType == -1 ? DetectProcessorMaker() : processorType);
+        ProcessorCombo.SetItemIndex(PreselectedProcessorItem(processorType));
         ModemCombo.SetItemIndex(internetType);
         RestoreButton.SetEnabled(restore);
         SpeedTrackBar.SetPosition(speedSetting);

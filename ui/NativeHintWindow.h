@@ -10,7 +10,6 @@
 
 #include <windows.h>
 
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -41,7 +40,7 @@ POINT KeepTipOnMonitor(POINT point, SIZE size, const RECT& monitor, POINT pointe
 
 // The short part of a hint (before the first "|"), without control characters
 // and blanks at either end.
-std::wstring TrimmedShortHint(std::wstring_view hint);
+std::wstring_view TrimmedShortHint(std::wstring_view hint) noexcept;
 
 class THintWindowFix : public HintWindow {
 public:

@@ -112,7 +112,12 @@ std::string Describe(const std::optional<RegValue>& value) {
     case REG_BINARY:
         return "REG_BINARY " + Hex(value->data);
     case REG_QWORD:
-        return "REG_QWORD " + Hex(value->data);
+        if (value->data.size() == 8) {
+            std::uint64_t number = 0;
+            std::memcpy(&number, value->data.data(), 8);
+            return "REG_QWORD " + std::to_string(number);
+        }
+        return "REG_QWORD of " + std::to_string(value->data.size()) + " bytes: " + Hex(value->data);
     default:
         return "type " + std::to_string(value->type) + ": " + Hex(value->data);
     }
@@ -178,21 +183,24 @@ void Seed() {
         PutLocation(seed.entry, seed.value);
 }
 
+std::wstring LocationKey(const TweakEntry& entry) {
+    const std::wstring root = entry.root == HKEY_CURRENT_USER ? L"HKCU" : L"HKLM";
+    return std::wstring(kLocationPrefix) + (entry.number < 10 ? L"0" : L"") + std::to_wstring(entry.number) +
+           L" " + root + std::wstring(entry.keyPath) + L"|" + std::wstring(entry.valueName);
+}
+
 Snapshot TakeSnapshot() {
     Snapshot snapshot;
     for (const TweakEntry& entry : TweakCatalogue()) {
-        const std::wstring root = entry.root == HKEY_CURRENT_USER ? L"HKCU" : L"HKLM";
-        snapshot[L"location " + std::wstring(entry.number < 10 ? L"0" : L"") + std::to_wstring(entry.number) +
-                 L" " + root + std::wstring(entry.keyPath) + L"|" + std::wstring(entry.valueName)] =
-            ReadLocation(entry.number);
+        snapshot[LocationKey(entry)] = ReadLocation(entry.number);
         if (entry.backupDefault)
-            snapshot[L"settings " + std::wstring(entry.valueName)] =
+            snapshot[kSettingPrefix + std::wstring(entry.valueName)] =
                 ReadSetting(std::wstring(entry.valueName));
     }
     for (const wchar_t* name : {kRestoreValue, kInternetTypeValue, kProcessorTypeValue, kSpeedSettingValue})
-        snapshot[std::wstring(L"settings ") + name] = ReadSetting(name);
+        snapshot[kSettingPrefix + std::wstring(name)] = ReadSetting(name);
     for (const auto& [name, value] : ReadOriginals())
-        snapshot[L"original " + name] = value;
+        snapshot[kOriginalPrefix + name] = value;
     return snapshot;
 }
 

@@ -50,8 +50,15 @@ struct SeedValue {
 const std::vector<SeedValue>& SeedValues();
 void Seed();
 
-// Everything a run may change: the 34 locations, the settings values and the originals.
+// Everything a run may change: the 34 locations, the settings values and the
+// originals, keyed by one of the prefixes below and then the location's
+// LocationKey, the settings value's name or the original's record name.
 using Snapshot = std::map<std::wstring, std::optional<RegValue>>;
+inline constexpr wchar_t kLocationPrefix[] = L"location ";
+inline constexpr wchar_t kSettingPrefix[] = L"settings ";
+inline constexpr wchar_t kOriginalPrefix[] = L"original ";
+// "location 04 HKLM\System\...\PriorityControl\|Win32PrioritySeparation"
+std::wstring LocationKey(const TweakEntry& entry);
 Snapshot TakeSnapshot();
 
 // The whole optimise run's registry work, as the main window's handler does it.

@@ -1,0 +1,338 @@
+// The real program (its quick-steps build) driven from this process as a user
+// would drive it: the lists, the buttons, the progress window, the message
+// boxes; the registry read back afterwards and compared with what the engine
+// alone gives for the same choices.
+#include "core/Constants.h"
+#include "core/CustomRegistry.h"
+#include "engine/TweakRuns.h"
+#include "system/WindowsVersion.h"
+#include "tests/support/EngineState.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestSupport.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace vx::test {
+namespace {
+
+std::wstring QuickProgram() {
+    return WindowsPathFromEnvironment("VELANTRIX_QUICK_EXE");
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64]{};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[1024]{};
+    GetWindowTextW(window, text, 1024);
+    return text;
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    return TRUE;
+}
+
+std::vector<HWND> Descendants(HWND root) {
+    std::vector<HWND> found;
+    EnumChildWindows(root, &CollectChild, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+HWND ChildWithText(HWND root, std::wstring_view className, std::wstring_view text) {
+    for (HWND child : Descendants(root))
+        if (_wcsicmp(ClassOf(child).c_str(), std::wstring(className).c_str()) == 0 && TextOf(child) == text)
+            return child;
+    return nullptr;
+}
+
+// A drop-down list of the main window, known by its first item.
+HWND ListStartingWith(HWND root, std::wstring_view firstItem) {
+    for (HWND child : Descendants(root)) {
+        if (_wcsicmp(ClassOf(child).c_str(), L"ComboBox") != 0) continue;
+        wchar_t text[256]{};
+        if (SendMessageW(child, CB_GETLBTEXTLEN, 0, 0) < 255) SendMessageW(child, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+        if (firstItem == text) return child;
+    }
+    return nullptr;
+}
+
+// The message box owned by `owner`, once it is there.
+HWND WaitForMessageBox(HWND owner, std::chrono::milliseconds timeout) {
+    HWND box = nullptr;
+    WaitUntil([&] {
+        for (HWND candidate = FindWindowW(L"#32770", nullptr); candidate;
+             candidate = FindWindowExW(nullptr, candidate, L"#32770", nullptr))
+            if (GetWindow(candidate, GW_OWNER) == owner && IsWindowVisible(candidate)) box = candidate;
+        return box != nullptr;
+    }, timeout);
+    return box;
+}
+
+void Answer(HWND box, int button) {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+    WaitUntil([&] { return !IsWindow(box); }, 10s);
+}
+
+struct Choices {
+    int windowsItem;
+    int internetType;
+    int speedSetting;
+    int processorType = 0;
+};
+
+// One running quick program and its controls.
+class RunningProgram {
+public:
+    RunningProgram() : process_(QuickProgram(), L"") {
+        // Made hidden, with its controls, and shown once it is complete.
+        WaitUntil([&] {
+            main_ = FindProcessWindow(process_.Id(), kMainFormClass);
+            return main_ && IsWindowVisible(main_);
+        }, 30s);
+        if (!main_) return;
+        windows_ = ListStartingWith(main_, L"  Microsoft \u00AE Windows 10");
+        processors_ = ListStartingWith(main_, L"  Intel \u00AE Processor");
+        connections_ = ListStartingWith(main_, L"  Cable | DSL | Wi-Fi");
+        for (HWND child : Descendants(main_))
+            if (ClassOf(child) == TRACKBAR_CLASSW) speed_ = child;
+        go_ = ChildWithText(main_, L"Button", L"&Optimize now");
+        restore_ = ChildWithText(main_, L"Button", L"&Restore");
+    }
+    ~RunningProgram() {
+        if (!process_.WaitForExit(0ms)) {
+            if (main_ && IsWindow(main_)) PostMessageW(main_, WM_CLOSE, 0, 0);
+            if (!process_.WaitForExit(10s)) process_.Kill();
+        }
+    }
+
+    bool Ready() const { return main_ && windows_ && processors_ && connections_ && speed_ && go_ && restore_; }
+    HWND Main() const { return main_; }
+    HWND RestoreButton() const { return restore_; }
+    Process& Program() { return process_; }
+
+    // Chooses through the lists and the slider, each followed by the notification a user's choice sends.
+    void Choose(const Choices& choices) {
+        Select(windows_, choices.windowsItem);
+        Select(processors_, choices.processorType);
+        Select(connections_, choices.internetType);
+        SendMessageW(speed_, TBM_SETPOS, TRUE, choices.speedSetting);
+        SendMessageW(GetParent(speed_), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(speed_));
+    }
+    int WindowsItem() const { return static_cast<int>(SendMessageW(windows_, CB_GETCURSEL, 0, 0)); }
+
+    void Press(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+    void PressGo() { Press(go_); }
+    void PressRestore() { Press(restore_); }
+
+    HWND WaitForProgressWindow() {
+        HWND progress = nullptr;
+        WaitUntil([&] {
+            progress = FindProcessWindow(process_.Id(), kSettingsFormClass);
+            return progress && IsWindowVisible(progress);
+        }, 20s);
+        return progress;
+    }
+
+private:
+    static void Select(HWND list, int item) {
+        SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+        SendMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list));
+    }
+
+    Process process_;
+    HWND main_ = nullptr;
+    HWND windows_ = nullptr;
+    HWND processors_ = nullptr;
+    HWND connections_ = nullptr;
+    HWND speed_ = nullptr;
+    HWND go_ = nullptr;
+    HWND restore_ = nullptr;
+};
+
+// The tuned locations only, without the settings key.
+Snapshot Locations(const Snapshot& all) {
+    Snapshot locations;
+    for (const auto& [key, value] : all)
+        if (key.starts_with(kLocationPrefix)) locations.emplace(key, value);
+    return locations;
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(QuickProgram().empty()) << "VELANTRIX_QUICK_EXE is not set";
+        ClearEngineState();
+        Seed();
+        seeded_ = TakeSnapshot();
+    }
+    void TearDown() override { ClearEngineState(); }
+
+    // What the engine alone makes of the seeded registry for these choices: after
+    // the optimise, and after the restore that follows it.
+    struct Expected {
+        Snapshot optimised;
+        Snapshot restored;
+    };
+    Expected EngineCycle(const Choices& choices) {
+        ClearEngineState();
+        Seed();
+        const int versionCode = ConvertWindowsVersion(choices.windowsItem);
+        Optimise(versionCode, choices.internetType, choices.speedSetting, choices.processorType);
+        Expected expected{TakeSnapshot(), {}};
+        RestoreTweaks(versionCode, choices.internetType);
+        expected.restored = TakeSnapshot();
+        ClearEngineState();
+        Seed();
+        return expected;
+    }
+
+    // Optimise, answering No to the restart offer, with every check of the way there.
+    void OptimiseThroughTheWindow(RunningProgram& program, const Choices& choices, const wchar_t* shot = nullptr) {
+        program.Choose(choices);
+        program.PressGo();
+        const HWND progress = program.WaitForProgressWindow();
+        ASSERT_NE(progress, nullptr) << "the progress window appeared";
+        EXPECT_FALSE(IsWindowEnabled(program.Main())) << "the main window is disabled during the steps";
+        RECT main{}, box{};
+        GetWindowRect(program.Main(), &main);
+        GetWindowRect(progress, &box);
+        EXPECT_NEAR((box.left + box.right) / 2, (main.left + main.right) / 2, 2) << "centred over the main window";
+        EXPECT_NEAR((box.top + box.bottom) / 2, (main.top + main.bottom) / 2, 2);
+        if (shot) SaveWindowArtifact(progress, shot);
+
+        const HWND offer = WaitForMessageBox(program.Main(), 60s);
+        ASSERT_NE(offer, nullptr) << "the restart offer appeared";
+        EXPECT_EQ(TextOf(offer), TextOf(program.Main()));
+        EXPECT_EQ(TextOf(GetDlgItem(offer, 0xFFFF)),
+                  L"The changes to the computer's gaming and internet performance settings have finished.\r\n\r\n"
+                  L"You will need to restart Windows for the changes to become active.\r\n\r\n"
+                  L"Click Yes to restart the computer now, or click No to restart later.");
+        EXPECT_NE(GetDlgItem(offer, IDYES), nullptr);
+        EXPECT_NE(GetDlgItem(offer, IDNO), nullptr);
+        EXPECT_EQ(GetWindowLongW(GetDlgItem(offer, IDNO), GWL_STYLE) & 0x0F, BS_DEFPUSHBUTTON)
+            << "No is the default answer";
+        EXPECT_FALSE(IsWindowVisible(progress)) << "the progress window closed before the offer";
+        Answer(offer, IDNO);
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(program.Main()) != FALSE; }, 5s));
+        EXPECT_TRUE(IsWindowEnabled(program.RestoreButton()));
+    }
+
+    void RestoreThroughTheWindow(RunningProgram& program) {
+        program.PressRestore();
+        const HWND question = WaitForMessageBox(program.Main(), 10s);
+        ASSERT_NE(question, nullptr);
+        Answer(question, IDOK);
+        ASSERT_NE(program.WaitForProgressWindow(), nullptr);
+        const HWND offer = WaitForMessageBox(program.Main(), 60s);
+        ASSERT_NE(offer, nullptr);
+        Answer(offer, IDNO);
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(program.Main()) != FALSE; }, 5s));
+        EXPECT_FALSE(IsWindowEnabled(program.RestoreButton()));
+    }
+
+    Snapshot seeded_;
+};
+
+TEST_F(EndToEnd, OptimiseThenCancelThenRestoreLeavesTheRegistryAsItWas) {
+    RunningProgram program;
+    ASSERT_TRUE(program.Ready());
+    SaveWindowArtifact(program.Main(), L"main-window-english.png");
+    const Choices choices{program.WindowsItem(), 0, 0, 0};
+    const Expected expected = EngineCycle(choices);
+
+    OptimiseThroughTheWindow(program, choices, L"progress-window-run.png");
+    const Snapshot optimised = TakeSnapshot();
+    EXPECT_EQ(optimised, expected.optimised);
+    EXPECT_EQ(ReadSetting(L"Restore"), Dword(1));
+    EXPECT_EQ(ReadSetting(L"InternetType"), Dword(0));
+    EXPECT_EQ(ReadSetting(L"SpeedSetting"), Dword(0));
+
+    // Cancel in the confirmation changes nothing.
+    program.PressRestore();
+    const HWND question = WaitForMessageBox(program.Main(), 10s);
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(TextOf(GetDlgItem(question, 0xFFFF)),
+              L"This will restore all changes made to the computer's gaming and internet settings to their "
+              L"original recommended values.\r\n\r\nClick OK to continue.");
+    EXPECT_NE(GetDlgItem(question, IDCANCEL), nullptr);
+    Answer(question, IDCANCEL);
+    EXPECT_EQ(TakeSnapshot(), optimised);
+    EXPECT_TRUE(IsWindowEnabled(program.Main()));
+    EXPECT_FALSE(IsWindowVisible(FindProcessWindow(program.Program().Id(), kSettingsFormClass)));
+
+    RestoreThroughTheWindow(program);
+    EXPECT_EQ(TakeSnapshot(), expected.restored);
+    // Every value that existed before is back; the nine backed-up ones that did not
+    // exist now hold their defaults, everything else that did not exist is gone.
+    Snapshot restored = Locations(TakeSnapshot());
+    for (const auto& [key, value] : Locations(seeded_)) {
+        if (!value) continue;
+        EXPECT_EQ(restored[key], value) << Narrow(key);
+    }
+    EXPECT_FALSE(ReadSetting(L"Restore").has_value());
+}
+
+TEST_F(EndToEnd, DialUpOnServer2000AtMaximumBoostWritesWhatTheEngineWrites) {
+    RunningProgram program;
+    ASSERT_TRUE(program.Ready());
+    const Choices choices{8 /* Windows Server 2000 */, 2 /* dial-up */, 1 /* Maximum Boost */, 2};
+    const Expected expected = EngineCycle(choices);
+    OptimiseThroughTheWindow(program, choices);
+    EXPECT_EQ(TakeSnapshot(), expected.optimised);
+    EXPECT_EQ(ReadSetting(L"InternetType"), Dword(2));
+    EXPECT_EQ(ReadSetting(L"ProcessorType"), Dword(2));
+    EXPECT_EQ(ReadSetting(L"SpeedSetting"), Dword(1));
+    RestoreThroughTheWindow(program);
+    EXPECT_EQ(TakeSnapshot(), expected.restored);
+}
+
+TEST_F(EndToEnd, AClosedWindowEndsARunBeforeAnyTunedValueChanges) {
+    {
+        RunningProgram program;
+        ASSERT_TRUE(program.Ready());
+        program.Choose({program.WindowsItem(), 0, 1, 0});
+        program.PressGo();
+        ASSERT_NE(program.WaitForProgressWindow(), nullptr);
+        PostMessageW(program.Main(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(program.Program().WaitForExit(30s), std::optional<DWORD>(0));
+    }
+    EXPECT_EQ(Locations(TakeSnapshot()), Locations(seeded_));
+    EXPECT_FALSE(ReadSetting(L"Restore").has_value()) << "no backup, so no restore";
+
+    // The next start runs both as usual; a restore closed half-way leaves the optimised values.
+    RunningProgram program;
+    ASSERT_TRUE(program.Ready());
+    const Choices choices{program.WindowsItem(), 0, 0, 0};
+    OptimiseThroughTheWindow(program, choices);
+    const Snapshot optimised = TakeSnapshot();
+    program.PressRestore();
+    const HWND question = WaitForMessageBox(program.Main(), 10s);
+    ASSERT_NE(question, nullptr);
+    Answer(question, IDOK);
+    ASSERT_NE(program.WaitForProgressWindow(), nullptr);
+    PostMessageW(program.Main(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.Program().WaitForExit(30s), std::optional<DWORD>(0));
+    EXPECT_EQ(TakeSnapshot(), optimised) << "nothing of the restore was done";
+}
+
+TEST_F(EndToEnd, KoreanMainWindow) {
+    WriteRegString(kSettingsRoot, kSettingsKey, L"Language", L"korean", false);
+    RunningProgram program;
+    ASSERT_NE(program.Main(), nullptr);
+    EXPECT_EQ(TextOf(program.Main()), L"Velantrix - \uB2F9\uC2E0\uC758 \uAC8C\uC784\uACFC \uC778\uD130\uB137\uC744 "
+                                      L"\uBE60\uB974\uAC8C!");
+    EXPECT_NE(ChildWithText(program.Main(), L"Button", L"\uC9C0\uAE08 \uCD5C\uC801\uD654(&O)"), nullptr);
+    SaveWindowArtifact(program.Main(), L"main-window-korean.png");
+}
+
+} // namespace
+} // namespace vx::test
