@@ -35,11 +35,19 @@ vx_install_wine_fonts() {
 }
 
 # The program's Korean texts are drawn in the window's face (Tahoma, or the
-# icon-title face), which has no Hangul. Windows fills such gaps from Gulim
-# through its font links; Wine follows the same links, so Gulim is made to
-# stand for the host's Nanum Gothic (installed by setup.sh).
+# icon-title face), which has no Hangul. Windows fills such gaps through its
+# font links; Wine follows the same registry links, so the dialog faces are
+# linked to the host's Nanum Gothic (installed by setup.sh), in both registry
+# views. Wine lists the bold Tahoma as a face of its own, hence "Tahoma Bold".
 vx_link_korean_font() {
-  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Gulim /d NanumGothic /f >/dev/null 2>&1
+  local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' face view
+  for face in Tahoma 'Tahoma Bold' 'MS Shell Dlg' 'MS Shell Dlg 2' 'Microsoft Sans Serif' 'Segoe UI'; do
+    for view in 32 64; do
+      wine reg add "$key" /v "$face" /t REG_MULTI_SZ /d 'NanumGothic.ttf,NanumGothic\0NanumGothicBold.ttf,NanumGothic Bold' \
+        /reg:$view /f >/dev/null 2>&1
+    done
+  done
+  wineserver -w
 }
 
 vx_start_xvfb() {

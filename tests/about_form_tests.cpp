@@ -196,7 +196,8 @@ Capture CaptureWindow(HWND window) {
         const SelectedObject selected(memory.get(), bitmap.get());
         // The screen as it shows the window: frame, client area and every child.
         const WindowDc screen(nullptr);
-        BitBlt(memory.get(), 0, 0, capture.width, capture.height, screen.get(), outer.left, outer.top, SRCCOPY);
+        BitBlt(memory.get(), 0, 0, capture.width, capture.height, screen.get(), outer.left, outer.top,
+               SRCCOPY);
     }
     const auto* source = static_cast<const DWORD*>(bits);
     capture.pixels.assign(source, source + static_cast<size_t>(capture.width) * capture.height);
@@ -215,8 +216,8 @@ bool SavePng(const Capture& capture, const std::wstring& path) {
         rows[i * 3 + 2] = static_cast<BYTE>((p >> 16) & 0xFF);
     }
     UniqueCom<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                reinterpret_cast<void**>(factory.put()))))
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IWICImagingFactory, reinterpret_cast<void**>(factory.put()))))
         return false;
     UniqueCom<IWICStream> stream;
     if (FAILED(factory.get()->CreateStream(stream.put())) ||
@@ -227,12 +228,14 @@ bool SavePng(const Capture& capture, const std::wstring& path) {
         FAILED(encoder.get()->Initialize(stream.get(), WICBitmapEncoderNoCache)))
         return false;
     UniqueCom<IWICBitmapFrameEncode> frame;
-    if (FAILED(encoder.get()->CreateNewFrame(frame.put(), nullptr)) || FAILED(frame.get()->Initialize(nullptr)) ||
+    if (FAILED(encoder.get()->CreateNewFrame(frame.put(), nullptr)) ||
+        FAILED(frame.get()->Initialize(nullptr)) ||
         FAILED(frame.get()->SetSize(capture.width, capture.height)))
         return false;
     WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
     if (FAILED(frame.get()->SetPixelFormat(&format)) || format != GUID_WICPixelFormat24bppBGR) return false;
-    if (FAILED(frame.get()->WritePixels(capture.height, stride, static_cast<UINT>(rows.size()), rows.data())) ||
+    if (FAILED(
+            frame.get()->WritePixels(capture.height, stride, static_cast<UINT>(rows.size()), rows.data())) ||
         FAILED(frame.get()->Commit()) || FAILED(encoder.get()->Commit()))
         return false;
     return true;
@@ -245,13 +248,13 @@ public:
     RtfViewerStandIn() : program_(folder_.Path() + L"RtfViewer.exe") {
         if (!CopyFileTo(TestFolder() + L"TestHelperProgram.exe", program_)) return;
         UniqueRegKey extension;
-        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L".rtf", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, extension.put(),
-                            nullptr) != ERROR_SUCCESS)
+        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L".rtf", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            extension.put(), nullptr) != ERROR_SUCCESS)
             return;
         wchar_t old[256] = {};
         DWORD size = sizeof(old);
-        hadDefault_ = RegQueryValueExW(extension.get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(old),
-                                       &size) == ERROR_SUCCESS;
+        hadDefault_ = RegQueryValueExW(extension.get(), nullptr, nullptr, nullptr,
+                                       reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS;
         oldDefault_ = old;
         SetDefault(extension.get(), kProgId);
         UniqueRegKey command;
@@ -265,8 +268,10 @@ public:
     ~RtfViewerStandIn() {
         UniqueRegKey extension;
         if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L".rtf", 0, KEY_ALL_ACCESS, extension.put()) == ERROR_SUCCESS) {
-            if (hadDefault_) SetDefault(extension.get(), oldDefault_);
-            else RegDeleteValueW(extension.get(), nullptr);
+            if (hadDefault_)
+                SetDefault(extension.get(), oldDefault_);
+            else
+                RegDeleteValueW(extension.get(), nullptr);
         }
         RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
     }
@@ -329,8 +334,8 @@ private:
 
 Form& MainWindow() {
     static Form* main = [] {
-        auto* form = new Form({L"VXAboutTestMain", 764, 500, FormBorder::SingleWithMinimize,
-                               FormPosition::ScreenCenter});
+        auto* form = new Form(
+            {L"VXAboutTestMain", 764, 500, FormBorder::SingleWithMinimize, FormPosition::ScreenCenter});
         form->Create(nullptr, true);
         return form;
     }();
@@ -346,17 +351,12 @@ protected:
         main.Show();
     }
 
-    static LRESULT CALLBACK NoAllKeys(HWND h, UINT m, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR) {
-        if (m == WM_GETDLGCODE) return DefSubclassProc(h, m, w, l) & ~DLGC_WANTALLKEYS;
-        return DefSubclassProc(h, m, w, l);
-    }
     void SetUp() override {
         DeleteSettingsKey();
         // The real pointer stays off every window unless a test puts it there.
         SetCursorPos(0, 0);
         about_ = std::make_unique<TVXAboutForm>();
         ASSERT_TRUE(about_->Create(MainWindow().Handle(), false));
-        if (getenv("VX_EXPERIMENT")) SetWindowSubclass(about_->LicensedMemo.Handle(), NoAllKeys, 77, 0);
     }
 
     void TearDown() override {
@@ -367,7 +367,8 @@ protected:
     // Shows the window modelessly and waits until it is painted and active.
     void ShowAndSettle() {
         about_->Show();
-        ASSERT_TRUE(PumpUntil([&] { return about_->Visible() && GetActiveWindow() == about_->Handle(); }, 10s));
+        ASSERT_TRUE(
+            PumpUntil([&] { return about_->Visible() && GetActiveWindow() == about_->Handle(); }, 10s));
         RedrawWindow(about_->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         ProcessMessages();
     }
@@ -405,14 +406,13 @@ TEST_F(AboutFormTest, EveryShowingReadsTheVersionOnceAndFocusesTheCloseButton) {
         SCOPED_TRACE(showing);
         std::wstring version, title;
         HWND focus = nullptr;
-        const ModalResult result = ModalDriver::Run(
-            *about_, {[&] {
-                version = about_->VersionLabel.Caption();
-                title = WindowText(about_->Handle());
-                focus = GetFocus();
-                about_->CloseButton.Click();
-                return true;
-            }});
+        const ModalResult result = ModalDriver::Run(*about_, {[&] {
+            version = about_->VersionLabel.Caption();
+            title = WindowText(about_->Handle());
+            focus = GetFocus();
+            about_->CloseButton.Click();
+            return true;
+        }});
         EXPECT_EQ(result, ModalResult::Ok);
         EXPECT_EQ(version, expected);
         EXPECT_EQ(title, L"About Velantrix");
@@ -425,19 +425,18 @@ TEST_F(AboutFormTest, EveryShowingReadsTheVersionOnceAndFocusesTheCloseButton) {
 
 TEST_F(AboutFormTest, EnterClosesWithOkAndEscapeDoesNot) {
     bool openAfterEscape = false;
-    const ModalResult result = ModalDriver::Run(*about_, {
-                                                             [&] {
-                                                                 PostKey(GetFocus(), VK_ESCAPE);
-                                                                 return true;
-                                                             },
-                                                             [&] {
-                                                                 openAfterEscape =
-                                                                     about_->Visible() &&
-                                                                     about_->GetModalResult() == ModalResult::None;
-                                                                 PostKey(GetFocus(), VK_RETURN);
-                                                                 return true;
-                                                             },
-                                                         });
+    const ModalResult result = ModalDriver::Run(
+        *about_, {
+                     [&] {
+                         PostKey(GetFocus(), VK_ESCAPE);
+                         return true;
+                     },
+                     [&] {
+                         openAfterEscape = about_->Visible() && about_->GetModalResult() == ModalResult::None;
+                         PostKey(GetFocus(), VK_RETURN);
+                         return true;
+                     },
+                 });
     EXPECT_TRUE(openAfterEscape);
     EXPECT_EQ(result, ModalResult::Ok);
     EXPECT_FALSE(about_->Visible());
@@ -445,9 +444,9 @@ TEST_F(AboutFormTest, EnterClosesWithOkAndEscapeDoesNot) {
 
 TEST_F(AboutFormTest, EnterRightAfterOpeningCloses) {
     const ModalResult result = ModalDriver::Run(*about_, {[&] {
-                                                    PostKey(GetFocus(), VK_RETURN);
-                                                    return true;
-                                                }});
+        PostKey(GetFocus(), VK_RETURN);
+        return true;
+    }});
     EXPECT_EQ(result, ModalResult::Ok);
 }
 
@@ -569,18 +568,19 @@ TEST_F(AboutFormTest, HelpButtonHandsAMadeUpF1PressToTheMainWindowsHandler) {
         handledOnEntry = handled;
     });
     bool openAfterHelp = false;
-    const ModalResult result = ModalDriver::Run(*about_, {
-                                                             [&] {
-                                                                 PostMessageW(about_->HelpButton.Handle(), BM_CLICK, 0, 0);
-                                                                 return true;
-                                                             },
-                                                             [&] {
-                                                                 if (calls.empty()) return false;
-                                                                 openAfterHelp = about_->Visible();
-                                                                 about_->CloseButton.Click();
-                                                                 return true;
-                                                             },
-                                                         });
+    const ModalResult result =
+        ModalDriver::Run(*about_, {
+                                      [&] {
+                                          PostMessageW(about_->HelpButton.Handle(), BM_CLICK, 0, 0);
+                                          return true;
+                                      },
+                                      [&] {
+                                          if (calls.empty()) return false;
+                                          openAfterHelp = about_->Visible();
+                                          about_->CloseButton.Click();
+                                          return true;
+                                      },
+                                  });
     EXPECT_EQ(result, ModalResult::Ok);
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].message, static_cast<UINT>(WM_KEYDOWN));

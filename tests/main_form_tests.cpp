@@ -6,6 +6,7 @@
 #include "core/StoredDate.h"
 #include "engine/SettingsForm.h"
 #include "system/WindowsVersion.h"
+#include "tests/support/EngineState.h"
 #include "tests/support/TestSupport.h"
 #include "ui/AboutForm.h"
 #include "ui/MainForm.h"
@@ -60,6 +61,11 @@ protected:
 
     // The three windows as start-up makes them; the main window is shown.
     TVXMainForm& Open() {
+        windows_.reset();
+        // A main window that closes ends the program's message loop; here the next one starts afresh.
+        MSG quit;
+        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
         windows_ = std::make_unique<Windows>();
         windows_->main.SetCompanions(windows_->about, windows_->settings);
         EXPECT_TRUE(windows_->main.Create(nullptr, true));
@@ -206,6 +212,31 @@ TEST_F(MainWindow, PointingAtTheSupportPictureOrItsLabelUnderlinesTheLabel) {
     EXPECT_TRUE(main.LinkLabel5.Font().Underline());
     pointAt(10, 300);
     EXPECT_FALSE(main.LinkLabel5.Font().Underline());
+}
+
+// Runs inside the About window's modal loop: notes that it is shown and where, then closes it.
+void CALLBACK RecordAboutAndCloseIt(HWND owner, UINT, UINT_PTR id, DWORD) {
+    KillTimer(owner, id);
+    const HWND about = FindWindowW(kAboutFormClass, nullptr);
+    if (about && IsWindowVisible(about) && !IsWindowEnabled(owner)) {
+        SetPropW(owner, L"AboutShown", reinterpret_cast<HANDLE>(1));
+        PostMessageW(about, WM_CLOSE, 0, 0);
+    }
+}
+
+TEST_F(MainWindow, TheAboutWindowOpensModallyFromItsPictureItsLabelAndItsLink) {
+    TVXMainForm& main = Open();
+    for (Control* entry : {static_cast<Control*>(&main.NavButton4), static_cast<Control*>(&main.NavStatic4),
+                           static_cast<Control*>(&main.LinkLabel7)}) {
+        SCOPED_TRACE(Narrow(entry->Name()));
+        RemovePropW(main.Handle(), L"AboutShown");
+        SetTimer(main.Handle(), 78, 300, &RecordAboutAndCloseIt);
+        entry->Click(); // returns when the About window has closed
+        EXPECT_NE(GetPropW(main.Handle(), L"AboutShown"), nullptr) << "shown, with the main window disabled";
+        EXPECT_FALSE(IsWindowVisible(FindWindowW(kAboutFormClass, nullptr)));
+        EXPECT_TRUE(IsWindowEnabled(main.Handle()));
+    }
+    RemovePropW(main.Handle(), L"AboutShown");
 }
 
 // Records the F1 key presses that reach a control's own window.

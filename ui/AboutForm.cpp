@@ -103,20 +103,22 @@ std::wstring VersionLine(std::wstring_view caption) {
     return std::wstring(caption) + suffix;
 }
 
+// clang-format off
 TVXAboutForm::TVXAboutForm()
     : Form(kAboutLayout),
-      AboutBevel(*this, L"AboutBevel", {0, 386, 700, 5}, LineShape::TopLine),
-      AboutPanel(*this, L"AboutPanel", {0, 0, 700, 386}, AboutPanelOptions()),
-      LargeIcon(AboutPanel, L"LargeIcon", {372, 130, 256, 256}, StretchedPicture(res::kLargeIcon)),
-      VersionLabel(AboutPanel, L"VersionLabel", {72, 82, 0, 0}, VersionLabelOptions()),
-      CopyrightLabel(AboutPanel, L"CopyrightLabel", {72, 101, 0, 0}, TextLabel()),
-      LicenseAgreementLabel(AboutPanel, L"LicenseAgreementLabel", {72, 287, 0, 0}, LinkLabelOptions()),
-      CopyrightWarningLabel(AboutPanel, L"CopyrightWarningLabel", {81, 306, 556, 70}, WarningLabelOptions()),
-      BannerImage(AboutPanel, L"BannerImage", {0, 0, 700, 60}, StretchedPicture(res::kBanner)),
-      BannerLabel(AboutPanel, L"BannerLabel", {48, 18, 0, 0}, BannerLabelOptions()),
-      LicensedMemo(AboutPanel, L"LicensedMemo", {72, 136, 556, 73}, MemoOptions{0}),
-      CloseButton(*this, L"CloseButton", {608, 403, 79, 25}, CloseButtonOptions()),
-      HelpButton(*this, L"HelpButton", {14, 403, 79, 25}, HelpButtonOptions()) {
+      AboutBevel(*this,                   L"AboutBevel",            {0, 386, 700, 5},    LineShape::TopLine),
+      AboutPanel(*this,                   L"AboutPanel",            {0, 0, 700, 386},    AboutPanelOptions()),
+      LargeIcon(AboutPanel,               L"LargeIcon",             {372, 130, 256, 256}, StretchedPicture(res::kLargeIcon)),
+      VersionLabel(AboutPanel,            L"VersionLabel",          {72, 82, 0, 0},      VersionLabelOptions()),
+      CopyrightLabel(AboutPanel,          L"CopyrightLabel",        {72, 101, 0, 0},     TextLabel()),
+      LicenseAgreementLabel(AboutPanel,   L"LicenseAgreementLabel", {72, 287, 0, 0},     LinkLabelOptions()),
+      CopyrightWarningLabel(AboutPanel,   L"CopyrightWarningLabel", {81, 306, 556, 70},  WarningLabelOptions()),
+      BannerImage(AboutPanel,             L"BannerImage",           {0, 0, 700, 60},     StretchedPicture(res::kBanner)),
+      BannerLabel(AboutPanel,             L"BannerLabel",           {48, 18, 0, 0},      BannerLabelOptions()),
+      LicensedMemo(AboutPanel,            L"LicensedMemo",          {72, 136, 556, 73},  MemoOptions{0}),
+      CloseButton(*this,                  L"CloseButton",           {608, 403, 79, 25},  CloseButtonOptions()),
+      HelpButton(*this,                   L"HelpButton",            {14, 403, 79, 25},   HelpButtonOptions()) {
+    // clang-format on
     HelpButton.OnClick = Bind(&TVXAboutForm::HelpButtonClick);
     LicenseAgreementLabel.OnClick = Bind(&TVXAboutForm::LicenseAgreementLabelClick);
     LicenseAgreementLabel.OnMouseEnter = Bind(&TVXAboutForm::LicenseAgreementLabelMouseEnter);

@@ -128,6 +128,11 @@ TVXMainForm::TVXMainForm()
 void TVXMainForm::SetCompanions(TVXAboutForm& about, TVXSettingsForm& settings) noexcept {
     about_ = &about;
     settings_ = &settings;
+    // The About window's Help button acts as the help key does here.
+    try {
+        about.SetHelpKeyHandler([this](const MSG& message, bool& handled) { ApplicationEventsShortCut(message, handled); });
+    } catch (...) {
+    }
 }
 
 int TVXMainForm::ConvertWindowsVersion(int WinVer) noexcept {

@@ -24,6 +24,7 @@ public:
 
 protected:
     WindowClass Class() const noexcept override;
+    LRESULT ControlMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
 };
 
 } // namespace vx::ui
