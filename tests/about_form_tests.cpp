@@ -11,14 +11,13 @@
 #include "core/CustomRegistry.h"
 #include "core/Handles.h"
 #include "system/Shell.h"
+#include "tests/support/Screenshot.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Captions.h"
 #include "ui/NativeHandCursor.h"
 #include "ui/toolkit/Application.h"
 
 #include <gtest/gtest.h>
-
-#include <wincodec.h>
 
 #include <algorithm>
 #include <chrono>
@@ -47,18 +46,6 @@ void SetLanguage(const wchar_t* language) {
     WriteRegString(kSettingsRoot, kSettingsKey, L"Language", language, false);
 }
 
-std::wstring WindowText(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return text;
-}
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[256] = {};
-    GetClassNameW(window, name, 256);
-    return name;
-}
-
 // A window's place in its parent's client area.
 Bounds BoundsInParent(HWND window) {
     RECT rect{};
@@ -77,16 +64,6 @@ POINT CenterOf(const Bounds& b) {
 
 LPARAM PointParam(POINT p) {
     return MAKELPARAM(p.x, p.y);
-}
-
-// Dispatches what is pending and polls until the condition holds.
-bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-    return WaitUntil(
-        [&] {
-            ProcessMessages();
-            return condition();
-        },
-        timeout);
 }
 
 void PostKey(HWND target, WORD key) {
@@ -147,106 +124,12 @@ private:
     static inline ModalDriver* current_ = nullptr;
 };
 
-// A screenshot of a window (frame and all) as 32-bit pixels, top row first.
-struct Capture {
-    int width = 0;
-    int height = 0;
-    int clientLeft = 0; // where the client area starts in the picture
-    int clientTop = 0;
-    std::vector<DWORD> pixels;
-
-    // A pixel of the client area, as a COLORREF.
-    COLORREF ClientPixel(int x, int y) const {
-        const DWORD p = pixels[static_cast<size_t>(clientTop + y) * width + clientLeft + x];
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-    }
-    // How many pixels of a client rectangle have the colour.
-    int CountInClient(const RECT& area, COLORREF color) const {
-        int count = 0;
-        for (int y = area.top; y < area.bottom; ++y)
-            for (int x = area.left; x < area.right; ++x)
-                if (ClientPixel(x, y) == color) ++count;
-        return count;
-    }
-};
-
-Capture CaptureWindow(HWND window) {
-    Capture capture;
-    RECT outer{};
-    GetWindowRect(window, &outer);
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    capture.width = outer.right - outer.left;
-    capture.height = outer.bottom - outer.top;
-    capture.clientLeft = origin.x - outer.left;
-    capture.clientTop = origin.y - outer.top;
-
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = capture.width;
-    info.bmiHeader.biHeight = -capture.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    UniqueOwnedDc memory(CreateCompatibleDC(nullptr));
-    if (!bitmap || !memory) return capture;
-    {
-        const SelectedObject selected(memory.get(), bitmap.get());
-        // The screen as it shows the window: frame, client area and every child.
-        const WindowDc screen(nullptr);
-        BitBlt(memory.get(), 0, 0, capture.width, capture.height, screen.get(), outer.left, outer.top,
-               SRCCOPY);
-    }
-    const auto* source = static_cast<const DWORD*>(bits);
-    capture.pixels.assign(source, source + static_cast<size_t>(capture.width) * capture.height);
-    return capture;
-}
-
-// Writes the capture as a PNG file with the system's imaging component.
-bool SavePng(const Capture& capture, const std::wstring& path) {
-    if (capture.pixels.empty()) return false;
-    const UINT stride = static_cast<UINT>(capture.width) * 3;
-    std::vector<BYTE> rows(static_cast<size_t>(stride) * capture.height);
-    for (size_t i = 0; i < capture.pixels.size(); ++i) {
-        const DWORD p = capture.pixels[i];
-        rows[i * 3 + 0] = static_cast<BYTE>(p & 0xFF);
-        rows[i * 3 + 1] = static_cast<BYTE>((p >> 8) & 0xFF);
-        rows[i * 3 + 2] = static_cast<BYTE>((p >> 16) & 0xFF);
-    }
-    UniqueCom<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory, reinterpret_cast<void**>(factory.put()))))
-        return false;
-    UniqueCom<IWICStream> stream;
-    if (FAILED(factory.get()->CreateStream(stream.put())) ||
-        FAILED(stream.get()->InitializeFromFilename(path.c_str(), GENERIC_WRITE)))
-        return false;
-    UniqueCom<IWICBitmapEncoder> encoder;
-    if (FAILED(factory.get()->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.put())) ||
-        FAILED(encoder.get()->Initialize(stream.get(), WICBitmapEncoderNoCache)))
-        return false;
-    UniqueCom<IWICBitmapFrameEncode> frame;
-    if (FAILED(encoder.get()->CreateNewFrame(frame.put(), nullptr)) ||
-        FAILED(frame.get()->Initialize(nullptr)) ||
-        FAILED(frame.get()->SetSize(capture.width, capture.height)))
-        return false;
-    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
-    if (FAILED(frame.get()->SetPixelFormat(&format)) || format != GUID_WICPixelFormat24bppBGR) return false;
-    if (FAILED(
-            frame.get()->WritePixels(capture.height, stride, static_cast<UINT>(rows.size()), rows.data())) ||
-        FAILED(frame.get()->Commit()) || FAILED(encoder.get()->Commit()))
-        return false;
-    return true;
-}
-
 // The prefix's .rtf association pointed at a copy of the stand-in program for
 // the life of the object; the stand-in records its command line beside itself.
 class RtfViewerStandIn {
 public:
     RtfViewerStandIn() : program_(folder_.Path() + L"RtfViewer.exe") {
-        if (!CopyFileTo(TestFolder() + L"TestHelperProgram.exe", program_)) return;
+        if (!CopyFileTo(HelperProgramPath(), program_)) return;
         UniqueRegKey extension;
         if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L".rtf", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                             extension.put(), nullptr) != ERROR_SUCCESS)
@@ -279,7 +162,7 @@ public:
     RtfViewerStandIn& operator=(const RtfViewerStandIn&) = delete;
 
     bool Ready() const { return ready_; }
-    std::wstring RecordPath() const { return program_ + L".ran.txt"; }
+    std::wstring RecordPath() const { return RunRecordOf(program_); }
     // The command line the stand-in was started with, once it has run.
     std::wstring WaitForRecord() const {
         std::wstring record;
@@ -374,13 +257,13 @@ protected:
     }
 
     // Saves a screenshot of the shown window as an artifact and hands it back.
-    Capture Screenshot(const wchar_t* fileName) {
+    ScreenImage Screenshot(const wchar_t* fileName) {
         SetWindowPos(about_->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         RedrawWindow(about_->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         ProcessMessages();
-        Capture capture = CaptureWindow(about_->Handle());
-        EXPECT_TRUE(SavePng(capture, ArtifactsFolder() + fileName)) << "could not write the screenshot";
-        return capture;
+        ScreenImage shot = CaptureWindow(about_->Handle());
+        EXPECT_TRUE(SavePng(shot, ArtifactsFolder() + fileName)) << "could not write the screenshot";
+        return shot;
     }
 
     std::unique_ptr<TVXAboutForm> about_;
@@ -724,7 +607,7 @@ TEST_F(AboutFormTest, ControlsLieWhereTheLayoutPutsThem) {
         {a.BannerLabel, a.AboutPanel, 48, 18, 0, 0},
     };
     for (const Placed& p : table) {
-        SCOPED_TRACE(std::string(p.control.Name().begin(), p.control.Name().end()));
+        SCOPED_TRACE(Narrow(p.control.Name()));
         EXPECT_EQ(&p.control.Parent(), &p.parent);
         EXPECT_EQ(p.control.Left(), p.left);
         EXPECT_EQ(p.control.Top(), p.top);
@@ -779,7 +662,7 @@ TEST_F(AboutFormTest, FontsFollowTheWindowFontAndKeepTheirStyleAndColour) {
         {a.BannerLabel, 16, true, Color::Rgb(255, 255, 255)},
     };
     for (const Own& o : own) {
-        SCOPED_TRACE(std::string(o.label.Name().begin(), o.label.Name().end()));
+        SCOPED_TRACE(Narrow(o.label.Name()));
         EXPECT_FALSE(o.label.ParentFont());
         const Font& font = o.label.EffectiveFont();
         EXPECT_EQ(font.Name(), window.Name());
@@ -792,7 +675,7 @@ TEST_F(AboutFormTest, FontsFollowTheWindowFontAndKeepTheirStyleAndColour) {
     // The others show the window font.
     for (Control* c : std::initializer_list<Control*>{&a.CopyrightLabel, &a.CopyrightWarningLabel,
                                                       &a.LicensedMemo, &a.CloseButton, &a.HelpButton}) {
-        SCOPED_TRACE(std::string(c->Name().begin(), c->Name().end()));
+        SCOPED_TRACE(Narrow(c->Name()));
         EXPECT_TRUE(c->ParentFont());
         EXPECT_EQ(c->EffectiveFont().Name(), window.Name());
         EXPECT_EQ(c->EffectiveFont().Size(), window.Size());
@@ -801,22 +684,22 @@ TEST_F(AboutFormTest, FontsFollowTheWindowFontAndKeepTheirStyleAndColour) {
 
 TEST_F(AboutFormTest, EnglishScreenshotShowsThePanelBannerLinkAndMemoColours) {
     ShowAndSettle();
-    const Capture shot = Screenshot(L"about-english.png");
-    ASSERT_FALSE(shot.pixels.empty());
+    const ScreenImage shot = Screenshot(L"about-english.png");
+    ASSERT_FALSE(shot.Empty());
     const COLORREF window = GetSysColor(COLOR_WINDOW);
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     // The panel's own background above the line, the window's below it.
-    EXPECT_EQ(shot.ClientPixel(40, 250), window);
-    EXPECT_EQ(shot.ClientPixel(300, 420), face);
+    EXPECT_EQ(shot.ClientAt(40, 250), window);
+    EXPECT_EQ(shot.ClientAt(300, 420), face);
     // The banner: dark blue with the white label on it.
-    const COLORREF banner = shot.ClientPixel(690, 55);
+    const COLORREF banner = shot.ClientAt(690, 55);
     EXPECT_GT(GetBValue(banner), GetRValue(banner));
     EXPECT_LT(GetRValue(banner) + GetGValue(banner) + GetBValue(banner), 3 * 140);
     const Bounds b = about_->BannerLabel.GetBounds();
-    EXPECT_GT(shot.CountInClient(Rect(b.left, b.top, b.width, b.height), RGB(255, 255, 255)), 20);
+    EXPECT_GT(shot.CountInClient(b.Rect(), RGB(255, 255, 255)), 20);
     // The link in its blue.
     const Bounds l = about_->LicenseAgreementLabel.GetBounds();
-    EXPECT_GT(shot.CountInClient(Rect(l.left, l.top, l.width, l.height), RGB(0, 102, 204)), 20);
+    EXPECT_GT(shot.CountInClient(l.Rect(), RGB(0, 102, 204)), 20);
     // The memo on the panel's background, not on a read-only box's grey.
     const RECT memo = Rect(74, 138, 530, 69);
     const int area = (memo.right - memo.left) * (memo.bottom - memo.top);

@@ -266,8 +266,7 @@ TEST_F(MainWindow, F1WithAnyModifiersOpensTheHelpAndStillReachesTheFocusedContro
         PostMessageW(GetFocus(), WM_KEYDOWN, VK_F1, 1);
         PostMessageW(GetFocus(), WM_KEYUP, VK_F1, 0xC0000001);
         HWND help = nullptr;
-        EXPECT_TRUE(WaitUntil([&] {
-            ProcessMessages();
+        EXPECT_TRUE(PumpUntil([&] {
             help = FindWindowW(L"HH Parent", nullptr);
             return help != nullptr && reached > before;
         }, 10s)) << "help window " << help << ", key reached the button " << reached - before << " times, focus "

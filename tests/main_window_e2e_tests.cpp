@@ -23,40 +23,10 @@ std::wstring QuickProgram() {
     return WindowsPathFromEnvironment("VELANTRIX_QUICK_EXE");
 }
 
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64]{};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-std::wstring TextOf(HWND window) {
-    wchar_t text[1024]{};
-    GetWindowTextW(window, text, 1024);
-    return text;
-}
-
-BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-    return TRUE;
-}
-
-std::vector<HWND> Descendants(HWND root) {
-    std::vector<HWND> found;
-    EnumChildWindows(root, &CollectChild, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-HWND ChildWithText(HWND root, std::wstring_view className, std::wstring_view text) {
-    for (HWND child : Descendants(root))
-        if (_wcsicmp(ClassOf(child).c_str(), std::wstring(className).c_str()) == 0 && TextOf(child) == text)
-            return child;
-    return nullptr;
-}
-
 // A drop-down list of the main window, known by its first item.
 HWND ListStartingWith(HWND root, std::wstring_view firstItem) {
     for (HWND child : Descendants(root)) {
-        if (_wcsicmp(ClassOf(child).c_str(), L"ComboBox") != 0) continue;
+        if (!IsOfClass(child, L"ComboBox")) continue;
         wchar_t text[256]{};
         if (SendMessageW(child, CB_GETLBTEXTLEN, 0, 0) < 255) SendMessageW(child, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
         if (firstItem == text) return child;
@@ -103,8 +73,8 @@ public:
         connections_ = ListStartingWith(main_, L"  Cable | DSL | Wi-Fi");
         for (HWND child : Descendants(main_))
             if (ClassOf(child) == TRACKBAR_CLASSW) speed_ = child;
-        go_ = ChildWithText(main_, L"Button", L"&Optimize now");
-        restore_ = ChildWithText(main_, L"Button", L"&Restore");
+        go_ = FindChild(main_, L"Button", L"&Optimize now");
+        restore_ = FindChild(main_, L"Button", L"&Restore");
     }
     ~RunningProgram() {
         if (!process_.WaitForExit(0ms)) {
@@ -211,8 +181,8 @@ protected:
 
         const HWND offer = WaitForMessageBox(program.Main(), 60s);
         ASSERT_NE(offer, nullptr) << "the restart offer appeared";
-        EXPECT_EQ(TextOf(offer), TextOf(program.Main()));
-        EXPECT_EQ(TextOf(GetDlgItem(offer, 0xFFFF)),
+        EXPECT_EQ(WindowText(offer), WindowText(program.Main()));
+        EXPECT_EQ(WindowText(GetDlgItem(offer, 0xFFFF)),
                   L"The changes to the computer's gaming and internet performance settings have finished.\r\n\r\n"
                   L"You will need to restart Windows for the changes to become active.\r\n\r\n"
                   L"Click Yes to restart the computer now, or click No to restart later.");
@@ -260,7 +230,7 @@ TEST_F(EndToEnd, OptimiseThenCancelThenRestoreLeavesTheRegistryAsItWas) {
     program.PressRestore();
     const HWND question = WaitForMessageBox(program.Main(), 10s);
     ASSERT_NE(question, nullptr);
-    EXPECT_EQ(TextOf(GetDlgItem(question, 0xFFFF)),
+    EXPECT_EQ(WindowText(GetDlgItem(question, 0xFFFF)),
               L"This will restore all changes made to the computer's gaming and internet settings to their "
               L"original recommended values.\r\n\r\nClick OK to continue.");
     EXPECT_NE(GetDlgItem(question, IDCANCEL), nullptr);
@@ -322,15 +292,23 @@ TEST_F(EndToEnd, AClosedWindowEndsARunBeforeAnyTunedValueChanges) {
     PostMessageW(program.Main(), WM_CLOSE, 0, 0);
     EXPECT_EQ(program.Program().WaitForExit(30s), std::optional<DWORD>(0));
     EXPECT_EQ(TakeSnapshot(), optimised) << "nothing of the restore was done";
+
+    // And the start after that restores as usual.
+    RunningProgram again;
+    ASSERT_TRUE(again.Ready());
+    EXPECT_TRUE(IsWindowEnabled(again.RestoreButton())) << "the backup is still there";
+    RestoreThroughTheWindow(again);
+    const Snapshot restored = TakeSnapshot();
+    EXPECT_EQ(restored, EngineCycle(choices).restored);
 }
 
 TEST_F(EndToEnd, KoreanMainWindow) {
     WriteRegString(kSettingsRoot, kSettingsKey, L"Language", L"korean", false);
     RunningProgram program;
     ASSERT_NE(program.Main(), nullptr);
-    EXPECT_EQ(TextOf(program.Main()), L"Velantrix - \uB2F9\uC2E0\uC758 \uAC8C\uC784\uACFC \uC778\uD130\uB137\uC744 "
+    EXPECT_EQ(WindowText(program.Main()), L"Velantrix - \uB2F9\uC2E0\uC758 \uAC8C\uC784\uACFC \uC778\uD130\uB137\uC744 "
                                       L"\uBE60\uB974\uAC8C!");
-    EXPECT_NE(ChildWithText(program.Main(), L"Button", L"\uC9C0\uAE08 \uCD5C\uC801\uD654(&O)"), nullptr);
+    EXPECT_NE(FindChild(program.Main(), L"Button", L"\uC9C0\uAE08 \uCD5C\uC801\uD654(&O)"), nullptr);
     SaveWindowArtifact(program.Main(), L"main-window-korean.png");
 }
 

@@ -4,7 +4,7 @@
 // mouse rests on a label, with a screenshot).
 #include "ui/NativeHintWindow.h"
 
-#include "core/Handles.h"
+#include "tests/support/Screenshot.h"
 #include "tests/support/TestSupport.h"
 #include "ui/toolkit/Application.h"
 #include "ui/toolkit/Form.h"
@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
-#include <wincodec.h>
 
 #include <algorithm>
 #include <memory>
@@ -33,16 +32,7 @@ namespace vx::ui {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Waits with the message loop running, as the program does.
-bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-    return test::WaitUntil(
-        [&] {
-            ProcessMessages();
-            return condition();
-        },
-        timeout);
-}
+using test::PumpUntil;
 
 // Moves the mouse pointer and waits until Windows reports it there (under
 // Wine the move reaches the pointer position through the display's events).
@@ -84,12 +74,6 @@ POINT ClientOrigin(HWND window) {
            << client.x << ", " << client.y << "), not at (" << point.x << ", " << point.y << ")";
 }
 
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64]{};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
 // The one tool of a tip: its text, flags and window.
 struct ToolOfTip {
     std::wstring text;
@@ -125,56 +109,6 @@ SIZE TipMargins(HWND tip) {
     RECT margins{};
     if (!SendMessageW(tip, TTM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&margins))) return SIZE{};
     return SIZE{margins.right - margins.left, margins.bottom - margins.top};
-}
-
-// The screen as the user sees it, saved as a PNG.
-bool SaveScreenshot(const std::wstring& path) {
-    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    const WindowDc screen(nullptr);
-    const UniqueOwnedDc memory(CreateCompatibleDC(screen.get()));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    const UniqueBitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!screen || !memory || !bitmap) return false;
-    {
-        const SelectedObject selected(memory.get(), bitmap.get());
-        if (!BitBlt(memory.get(), 0, 0, width, height, screen.get(), GetSystemMetrics(SM_XVIRTUALSCREEN),
-                    GetSystemMetrics(SM_YVIRTUALSCREEN), SRCCOPY))
-            return false;
-    }
-    GdiFlush();
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    bool saved = false;
-    {
-        UniqueCom<IWICImagingFactory> factory;
-        UniqueCom<IWICStream> stream;
-        UniqueCom<IWICBitmapEncoder> encoder;
-        UniqueCom<IWICBitmapFrameEncode> frame;
-        WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGR;
-        const UINT stride = static_cast<UINT>(width) * 4;
-        saved = SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                           IID_PPV_ARGS(factory.put()))) &&
-                SUCCEEDED(factory.get()->CreateStream(stream.put())) &&
-                SUCCEEDED(stream.get()->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
-                SUCCEEDED(factory.get()->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.put())) &&
-                SUCCEEDED(encoder.get()->Initialize(stream.get(), WICBitmapEncoderNoCache)) &&
-                SUCCEEDED(encoder.get()->CreateNewFrame(frame.put(), nullptr)) &&
-                SUCCEEDED(frame.get()->Initialize(nullptr)) &&
-                SUCCEEDED(frame.get()->SetSize(static_cast<UINT>(width), static_cast<UINT>(height))) &&
-                SUCCEEDED(frame.get()->SetPixelFormat(&format)) && format == GUID_WICPixelFormat32bppBGR &&
-                SUCCEEDED(frame.get()->WritePixels(static_cast<UINT>(height), stride, stride * height,
-                                                   static_cast<BYTE*>(bits))) &&
-                SUCCEEDED(frame.get()->Commit()) && SUCCEEDED(encoder.get()->Commit());
-    }
-    if (SUCCEEDED(com)) CoUninitialize();
-    return saved;
 }
 
 // Puts the application's hint machinery back as the toolkit has it on its own.
@@ -351,7 +285,7 @@ TEST_F(NativeTip, IsATopmostTrackingTipOfTheSystemThatIsNotActivated) {
     window_->ActivateHint(HintRectAt(inside_), L"Save && go");
     const HWND tip = window_->TipHandle();
     ASSERT_TRUE(tip);
-    EXPECT_EQ(ClassOf(tip), L"tooltips_class32");
+    EXPECT_EQ(test::ClassOf(tip), L"tooltips_class32");
     EXPECT_EQ(window_->Caption(), L"Save && go");
     const LONG_PTR style = GetWindowLongPtrW(tip, GWL_STYLE);
     EXPECT_EQ(style & (WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP), WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP);
@@ -546,7 +480,7 @@ TEST_F(NativeTip, TheToolkitShowsALabelsHintAndHidesItThroughTheHook) {
     EXPECT_TRUE(StartsAt(tip, POINT{pointer.x, pointer.y + GetSystemMetrics(SM_CYCURSOR) * 3 / 4 + 1}));
     PumpUntil([] { return false; }, 300ms);
     EXPECT_TRUE(IsWindowVisible(tip));
-    EXPECT_TRUE(SaveScreenshot(test::ArtifactsFolder() + L"hint.png"));
+    EXPECT_TRUE(test::SavePng(test::CaptureScreen(), test::ArtifactsFolder() + L"hint.png"));
 
     // Moving on to a place without a hint hides it, through the hook.
     ASSERT_TRUE(MovePointer(inside_));

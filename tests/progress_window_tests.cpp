@@ -7,17 +7,16 @@
 
 #include "core/Constants.h"
 #include "core/Handles.h"
-#include "support/TestSupport.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestSupport.h"
 #include "ui/Captions.h"
 #include "ui/toolkit/Application.h"
 
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
-#include <wincodec.h>
 #include <windows.h>
 
-#include <cstdint>
 #include <functional>
 #include <set>
 #include <stdexcept>
@@ -29,6 +28,7 @@ namespace {
 
 using test::ArtifactsFolder;
 using test::FileExists;
+using test::ScreenImage;
 
 // Small enough that a run of 33 steps takes well under a second, with the frames where the program has them.
 constexpr ProgressPacing kTestPacing{300, 340, {20, 50, 150}, 1};
@@ -83,83 +83,6 @@ struct StepRecord {
     std::vector<std::wstring> frames;
     int bar = -1;
 };
-
-// A client area as it stands on the screen, 32 bits per pixel, top row first.
-struct Shot {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;
-    std::uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
-};
-
-Shot CaptureClient(HWND window) {
-    Shot shot;
-    RECT client{};
-    GetClientRect(window, &client);
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    shot.width = client.right;
-    shot.height = client.bottom;
-    const WindowDc screen(nullptr);
-    const UniqueOwnedDc memory(CreateCompatibleDC(screen.get()));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = shot.width;
-    info.bmiHeader.biHeight = -shot.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    const UniqueBitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!screen || !memory || !bitmap || !bits) return {};
-    {
-        const SelectedObject selected(memory.get(), bitmap.get());
-        if (!BitBlt(memory.get(), 0, 0, shot.width, shot.height, screen.get(), origin.x, origin.y, SRCCOPY))
-            return {};
-    }
-    GdiFlush();
-    const auto* first = static_cast<const std::uint32_t*>(bits);
-    shot.pixels.assign(first, first + static_cast<size_t>(shot.width) * shot.height);
-    return shot;
-}
-
-bool SavePng(const Shot& shot, const std::wstring& path) {
-    if (shot.pixels.empty()) return false;
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    bool saved = false;
-    {
-        UniqueCom<IWICImagingFactory> factory;
-        UniqueCom<IWICStream> stream;
-        UniqueCom<IWICBitmapEncoder> encoder;
-        UniqueCom<IWICBitmapFrameEncode> frame;
-        WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGR;
-        const UINT stride = static_cast<UINT>(shot.width) * 4;
-        std::vector<std::uint32_t> pixels = shot.pixels;
-        saved =
-            SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                       IID_PPV_ARGS(factory.put()))) &&
-            SUCCEEDED(factory.get()->CreateStream(stream.put())) &&
-            SUCCEEDED(stream.get()->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
-            SUCCEEDED(factory.get()->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.put())) &&
-            SUCCEEDED(encoder.get()->Initialize(stream.get(), WICBitmapEncoderNoCache)) &&
-            SUCCEEDED(encoder.get()->CreateNewFrame(frame.put(), nullptr)) &&
-            SUCCEEDED(frame.get()->Initialize(nullptr)) &&
-            SUCCEEDED(frame.get()->SetSize(static_cast<UINT>(shot.width), static_cast<UINT>(shot.height))) &&
-            SUCCEEDED(frame.get()->SetPixelFormat(&format)) && format == GUID_WICPixelFormat32bppBGR &&
-            SUCCEEDED(frame.get()->WritePixels(static_cast<UINT>(shot.height), stride,
-                                               stride * static_cast<UINT>(shot.height),
-                                               reinterpret_cast<BYTE*>(pixels.data()))) &&
-            SUCCEEDED(frame.get()->Commit()) && SUCCEEDED(encoder.get()->Commit());
-    }
-    if (SUCCEEDED(com)) CoUninitialize();
-    return saved;
-}
-
-// GDI keeps colours as 0x00BBGGRR, a 32-bit DIB as 0x00RRGGBB.
-std::uint32_t PixelOf(COLORREF color) {
-    return (static_cast<std::uint32_t>(GetRValue(color)) << 16) |
-           (static_cast<std::uint32_t>(GetGValue(color)) << 8) | GetBValue(color);
-}
 
 RECT RectInParent(HWND child) {
     RECT rect{};
@@ -313,7 +236,7 @@ TEST_F(ProgressWindowTest, EveryStepShowsItsTextWithOneTwoAndThreeDotsNeverBare)
                                      L"Writing new gaming and internet settings"};
     std::wstring previous = form_.CurrentSettingsLabel.Caption();
     for (const std::wstring& message : messages) {
-        SCOPED_TRACE(testing::Message() << "step " << std::string(message.begin(), message.end()));
+        SCOPED_TRACE(testing::Message() << "step " << test::Narrow(message));
         const StepRecord record = PlayStep(message);
         // Until its first frame a step still shows what the step before it left.
         EXPECT_EQ(record.atFirstPass, previous);
@@ -506,31 +429,27 @@ TEST_F(ProgressWindowTest, ScreenshotInTheMiddleOfAStep) {
     SetForegroundWindow(form_.Handle());
 
     // The next step is caught at its second frame, while it is held.
-    Shot shot;
+    ScreenImage shot;
     form_.OnProgressFrame = [&](ui::Component&) {
         if (form_.CurrentSettingsLabel.Caption() == L"Finding input devices..")
-            shot = CaptureClient(form_.Handle());
+            shot = test::CaptureClient(form_.Handle());
     };
     form_.ShowProgressStep(L"Finding input devices");
     ASSERT_EQ(shot.width, 479);
     ASSERT_EQ(shot.height, 146);
-    EXPECT_TRUE(SavePng(shot, ArtifactsFolder() + L"progress-window.png"));
+    EXPECT_TRUE(test::SavePng(shot, ArtifactsFolder() + L"progress-window.png"));
 
-    const std::uint32_t window = PixelOf(GetSysColor(COLOR_WINDOW));
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
     EXPECT_EQ(shot.At(5, 5), window) << "the panel covers the client area in the window colour";
     EXPECT_EQ(shot.At(470, 140), window);
     // The bar is filled about half-way from the left (52 before this step ended), empty at the right.
-    const std::uint32_t filledSample = shot.At(42 + 401 / 4, 59 + 8);
-    const std::uint32_t emptySample = shot.At(42 + 401 - 10, 59 + 8);
+    const COLORREF filledSample = shot.At(42 + 401 / 4, 59 + 8);
+    const COLORREF emptySample = shot.At(42 + 401 - 10, 59 + 8);
     EXPECT_NE(filledSample, emptySample);
     // Both texts are drawn in the text colour, dark on the white panel.
     auto darkPixels = [&](const ui::Label& label) {
-        int dark = 0;
-        const ui::Bounds& b = label.GetBounds();
-        for (int y = b.top; y < b.top + b.height; ++y)
-            for (int x = b.left; x < b.left + b.width; ++x)
-                if ((shot.At(x, y) & 0xFF) < 0x80) ++dark;
-        return dark;
+        return shot.CountInClient(label.GetBounds().Rect(),
+                                  [](COLORREF pixel) { return GetBValue(pixel) < 0x80; });
     };
     EXPECT_GT(darkPixels(form_.CurrentSettingsHeading), 100);
     EXPECT_GT(darkPixels(form_.CurrentSettingsLabel), 50);

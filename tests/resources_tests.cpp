@@ -26,6 +26,8 @@
 namespace vx {
 namespace {
 
+using test::Narrow;
+
 // The program file, loaded for its resources only: none of its code runs.
 class ProgramResources : public ::testing::Test {
 protected:
@@ -48,8 +50,6 @@ protected:
         if (!data) return {};
         return {static_cast<const char*>(data), SizeofResource(module_, found)};
     }
-
-    static std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
     static HMODULE module_;
 };

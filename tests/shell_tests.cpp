@@ -22,14 +22,10 @@ constexpr wchar_t kTestHelpTitle[] = L"Velantrix Shell Test Help";
 constexpr wchar_t kHelpWindowClass[] = L"HH Parent";
 constexpr wchar_t kMessageBoxClass[] = L"#32770";
 
-std::wstring HelperProgramPath() {
-    return TestFolder() + L"TestHelperProgram.exe";
-}
-
 // What the stand-in program recorded, once it has run.
 std::wstring WaitForRecord(const std::wstring& program) {
     std::wstring record;
-    WaitUntil([&] { return !(record = ReadTextFile(program + L".ran.txt")).empty(); }, 20s);
+    WaitUntil([&] { return !(record = ReadTextFile(RunRecordOf(program))).empty(); }, 20s);
     return record;
 }
 
@@ -41,12 +37,6 @@ std::wstring ModulePath(HMODULE module) {
     wchar_t path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
     return std::wstring(path, length);
-}
-
-std::wstring WindowTitle(HWND window) {
-    wchar_t title[256] = {};
-    GetWindowTextW(window, title, 256);
-    return title;
 }
 
 void CloseHelpWindows() {
@@ -95,7 +85,7 @@ TEST(OpenFile, OpensWithTheShellWithAndWithoutAnOwnerWindow) {
     // A destroyed owner is never handed on.
     DestroyWindow(owner);
     EXPECT_EQ(ShellOwnerWindow(), nullptr);
-    DeleteFileW((program + L".ran.txt").c_str());
+    DeleteFileW(RunRecordOf(program).c_str());
     OpenFile(program, L"");
     EXPECT_EQ(SplitCommandLine(WaitForRecord(program)), (std::vector<std::wstring>{program}));
     SetShellOwnerWindow(nullptr);
@@ -110,7 +100,7 @@ TEST(Shell, MissingFilesLeadToNothingAndNoMessage) {
     OpenUrl(folder.Path() + L"missing.htm");
     EXPECT_FALSE(WaitUntil(
         [] { return FindProcessWindow(GetCurrentProcessId(), kMessageBoxClass) != nullptr; }, 1500ms));
-    EXPECT_FALSE(FileExists(updater + L".ran.txt"));
+    EXPECT_FALSE(FileExists(RunRecordOf(updater)));
 }
 
 TEST(OpenHelpTopic, LoadsTheSystemLibraryOnceAndOpensTheHelpWindow) {
@@ -138,7 +128,7 @@ TEST(OpenHelpTopic, LoadsTheSystemLibraryOnceAndOpensTheHelpWindow) {
     // file's first window type; the ">HelpWindow" selector is checked below.)
     const HWND help = WaitForWindow(kHelpWindowClass, 20s);
     ASSERT_NE(help, nullptr);
-    EXPECT_EQ(WindowTitle(help), kTestHelpTitle);
+    EXPECT_EQ(WindowText(help), kTestHelpTitle);
     // The viewer is owned by no window of the program.
     EXPECT_EQ(GetWindow(help, GW_OWNER), nullptr);
 
@@ -157,7 +147,7 @@ TEST(OpenHelpTopic, TheProgramsOwnHelpFileOpensInItsHelpWindow) {
     OpenHelpTopic(kHelpFileName, kHelpTopic);
     const HWND help = WaitForWindow(kHelpWindowClass, 20s);
     ASSERT_NE(help, nullptr);
-    EXPECT_EQ(WindowTitle(help), L"Velantrix Help");
+    EXPECT_EQ(WindowText(help), L"Velantrix Help");
     CloseHelpWindows();
     DeleteFileW(copy.c_str());
 }

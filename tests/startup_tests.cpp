@@ -65,7 +65,7 @@ protected:
         test::Process process(program_, arguments);
         EXPECT_TRUE(process.Started());
         test::WaitUntil([&] { return (mainWindow = test::FindProcessWindow(process.Id(), kMainFormClass)); }, 30s);
-        EXPECT_NE(mainWindow, nullptr) << "no main window for: " << std::string(arguments.begin(), arguments.end());
+        EXPECT_NE(mainWindow, nullptr) << "no main window for: " << test::Narrow(arguments);
         return process;
     }
     static void CloseAndExpectCleanExit(test::Process& process, HWND mainWindow) {

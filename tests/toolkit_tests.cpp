@@ -7,6 +7,7 @@
 #include "core/CustomRegistry.h"
 #include "core/Handles.h"
 #include "resources/ResourceNames.h"
+#include "tests/support/Screenshot.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Captions.h"
 #include "ui/SystemFont.h"
@@ -22,7 +23,6 @@
 #include "ui/toolkit/Picture.h"
 
 #include <windows.h>
-#include <wincodec.h>
 
 #include <gtest/gtest.h>
 
@@ -40,13 +40,6 @@ using namespace vx::test;
 constexpr wchar_t kLanguage[] = L"Language";
 constexpr wchar_t kEnglishTitle[] = L"Velantrix - Make your games and internet run faster";
 constexpr wchar_t kKoreanTitle[] = L"Velantrix - 당신의 게임과 인터넷을 빠르게!";
-
-std::wstring WindowText(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
-    return text;
-}
 
 void SetLanguage(const wchar_t* language) {
     if (language)
@@ -344,102 +337,25 @@ TEST_F(ToolkitTest, SetUpWindowGivesTheIconTitleFaceAtMost9PointsAndTheCaptions)
 
 // ---- A painted form, from the screen ---------------------------------------------
 
-// A top-down 32-bit picture of part of the screen, as 0x00RRGGBB values.
-struct Shot {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;
-
-    std::uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-    bool operator==(const Shot&) const = default;
-};
-
-// A top-down 32-bit DIB description.
-BITMAPINFO TopDown32(int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-}
-
-int Brightness(std::uint32_t pixel) {
-    return static_cast<int>(((pixel >> 16) & 0xFF) + ((pixel >> 8) & 0xFF) + (pixel & 0xFF)) / 3;
-}
-
-Shot CaptureClient(HWND window) {
-    Shot shot;
-    RECT client{};
-    GetClientRect(window, &client);
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    shot.width = client.right;
-    shot.height = client.bottom;
-    const WindowDc screen(nullptr);
-    UniqueOwnedDc memory(CreateCompatibleDC(screen.get()));
-    const BITMAPINFO info = TopDown32(shot.width, shot.height);
-    void* bits = nullptr;
-    UniqueBitmap dib(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!memory || !dib || !bits) return {};
-    {
-        const SelectedObject selected(memory.get(), dib.get());
-        BitBlt(memory.get(), 0, 0, shot.width, shot.height, screen.get(), origin.x, origin.y, SRCCOPY);
-        GdiFlush();
-    }
-    const auto* source = static_cast<const std::uint32_t*>(bits);
-    shot.pixels.assign(source, source + static_cast<size_t>(shot.width) * shot.height);
-    for (std::uint32_t& pixel : shot.pixels)
-        pixel &= 0x00FFFFFF;
-    return shot;
+int Brightness(COLORREF pixel) {
+    return (GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel)) / 3;
 }
 
 // The form as the screen shows it once it has been painted and the picture holds still.
-Shot CaptureSettled(HWND window) {
+ScreenImage CaptureSettled(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     WaitUntilPainted(window);
-    Shot last = CaptureClient(window);
+    ScreenImage last = CaptureClient(window);
     WaitUntil(
         [&] {
             ProcessMessages();
-            Shot next = CaptureClient(window);
-            const bool same = next == last && !next.pixels.empty();
+            ScreenImage next = CaptureClient(window);
+            const bool same = next == last && !next.Empty();
             last = std::move(next);
             return same;
         },
         5s);
     return last;
-}
-
-bool SavePng(const Shot& shot, const std::wstring& path) {
-    UniqueCom<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory, reinterpret_cast<void**>(factory.put()))))
-        return false;
-    UniqueCom<IWICStream> stream;
-    if (FAILED(factory.get()->CreateStream(stream.put())) ||
-        FAILED(stream.get()->InitializeFromFilename(path.c_str(), GENERIC_WRITE)))
-        return false;
-    UniqueCom<IWICBitmapEncoder> encoder;
-    if (FAILED(factory.get()->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.put())) ||
-        FAILED(encoder.get()->Initialize(stream.get(), WICBitmapEncoderNoCache)))
-        return false;
-    UniqueCom<IWICBitmapFrameEncode> frame;
-    if (FAILED(encoder.get()->CreateNewFrame(frame.put(), nullptr)) ||
-        FAILED(frame.get()->Initialize(nullptr)))
-        return false;
-    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGR;
-    if (FAILED(frame.get()->SetSize(static_cast<UINT>(shot.width), static_cast<UINT>(shot.height))) ||
-        FAILED(frame.get()->SetPixelFormat(&format)) || format != GUID_WICPixelFormat32bppBGR)
-        return false;
-    std::vector<std::uint32_t> pixels = shot.pixels;
-    const UINT stride = static_cast<UINT>(shot.width) * 4;
-    if (FAILED(frame.get()->WritePixels(static_cast<UINT>(shot.height), stride, stride * shot.height,
-                                        reinterpret_cast<BYTE*>(pixels.data()))))
-        return false;
-    return SUCCEEDED(frame.get()->Commit()) && SUCCEEDED(encoder.get()->Commit());
 }
 
 // How a control's area compares between the form with the control and without it.
@@ -450,12 +366,12 @@ struct AreaDifference {
     int lighter = 0;
 };
 
-AreaDifference Compare(const Shot& with, const Shot& without, const Bounds& area) {
+AreaDifference Compare(const ScreenImage& with, const ScreenImage& without, const Bounds& area) {
     AreaDifference d;
     for (int y = area.top; y < area.top + area.height && y < with.height; ++y)
         for (int x = area.left; x < area.left + area.width && x < with.width; ++x) {
-            const std::uint32_t a = with.At(x, y);
-            const std::uint32_t b = without.At(x, y);
+            const COLORREF a = with.At(x, y);
+            const COLORREF b = without.At(x, y);
             if (a == b) {
                 ++d.unchanged;
                 continue;
@@ -470,17 +386,13 @@ AreaDifference Compare(const Shot& with, const Shot& without, const Bounds& area
 }
 
 // Pixels of the area that are not the colour.
-int PixelsOtherThan(const Shot& shot, const Bounds& area, std::uint32_t color) {
-    int count = 0;
-    for (int y = area.top; y < area.top + area.height; ++y)
-        for (int x = area.left; x < area.left + area.width; ++x)
-            if (shot.At(x, y) != color) ++count;
-    return count;
+int PixelsOtherThan(const ScreenImage& shot, const Bounds& area, COLORREF color) {
+    return shot.CountInClient(area.Rect(), [color](COLORREF pixel) { return pixel != color; });
 }
 
 // A colour no picture of the program uses: wherever it shows, the window's own background shows.
 constexpr Color kFormColor = Color::Rgb(255, 0, 255);
-constexpr std::uint32_t kFormPixel = 0xFF00FF;
+const COLORREF kFormPixel = kFormColor.Value();
 const Color kDarkText = Color::Rgb(0x10, 0x20, 0x40);
 
 // A main-window-like layout: the background picture, transparent labels over
@@ -518,7 +430,7 @@ struct ScreenshotForm : Form {
 bool DrawsKoreanGlyphs(HFONT font) {
     auto draw = [&](const wchar_t* text) {
         UniqueOwnedDc dc(CreateCompatibleDC(nullptr));
-        const BITMAPINFO info = TopDown32(40, 40);
+        const BITMAPINFO info = TopDown32BitInfo(40, 40);
         void* bits = nullptr;
         UniqueBitmap dib(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         if (!dib) return std::vector<std::uint32_t>{};
@@ -542,21 +454,20 @@ class ScreenshotTest : public ToolkitTest {
 protected:
     // Checks every label of the form over the background and saves the picture.
     void CheckLabelsAndSave(ScreenshotForm& form, const std::wstring& fileName) {
-        const Shot shot = CaptureSettled(form.Handle());
+        const ScreenImage shot = CaptureSettled(form.Handle());
         ASSERT_EQ(shot.width, 764);
         ASSERT_EQ(shot.height, 500);
         EXPECT_TRUE(SavePng(shot, ArtifactsFolder() + fileName)) << "could not write the picture";
 
         for (Label* label : form.Labels())
             label->SetVisible(false);
-        const Shot background = CaptureSettled(form.Handle());
+        const ScreenImage background = CaptureSettled(form.Handle());
         for (Label* label : form.Labels())
             label->SetVisible(true);
 
         for (Label* label : form.Labels()) {
             const Bounds& b = label->GetBounds();
-            SCOPED_TRACE(testing::Message()
-                         << "label " << std::string(label->Name().begin(), label->Name().end()));
+            SCOPED_TRACE(testing::Message() << "label " << Narrow(label->Name()));
             ASSERT_GT(b.width * b.height, 100);
             // The picture lies under every label: the form's own colour does not show.
             EXPECT_EQ(PixelsOtherThan(background, b, kFormPixel), b.width * b.height);
@@ -580,13 +491,10 @@ protected:
         MapWindowPoints(nullptr, form.Handle(), reinterpret_cast<POINT*>(&list), 2);
         // The selected item's picture: coloured pixels at the left of the list's edit part.
         const Bounds pictureArea{list.left + 3, list.top + 3, 16, list.bottom - list.top - 6};
-        int coloured = 0;
-        for (int y = pictureArea.top; y < pictureArea.top + pictureArea.height; ++y)
-            for (int x = pictureArea.left; x < pictureArea.left + pictureArea.width; ++x) {
-                const std::uint32_t p = shot.At(x, y);
-                const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, bl = p & 0xFF;
-                if (std::max({r, g, bl}) - std::min({r, g, bl}) > 40) ++coloured;
-            }
+        const int coloured = shot.CountInClient(pictureArea.Rect(), [](COLORREF p) {
+            const int r = GetRValue(p), g = GetGValue(p), b = GetBValue(p);
+            return std::max({r, g, b}) - std::min({r, g, b}) > 40;
+        });
         EXPECT_GT(coloured, 15) << "the list's item picture is missing";
     }
 };

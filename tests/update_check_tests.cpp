@@ -286,21 +286,11 @@ TEST(UpdateCheck, BrokenConnectionGivesNoAnswer) {
 }
 
 TEST(UpdateCheck, NothingListening) {
-    WSADATA data{};
-    WSAStartup(MAKEWORD(2, 2), &data);
-    const SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int size = sizeof address;
-    ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size), 0);
-    closesocket(probe); // the port was free a moment ago and nobody listens on it now
     vx::UpdateCheckOptions options;
     options.host = L"127.0.0.1";
-    options.port = ntohs(address.sin_port);
+    options.port = vx::test::UnusedLoopbackPort();
+    ASSERT_NE(options.port, 0) << "no loopback port was free";
     EXPECT_EQ(vx::CheckForUpdate(options), -1);
-    WSACleanup();
 }
 
 TEST(UpdateCheck, ReplyThatIsNotHttp) {

@@ -23,17 +23,12 @@ namespace vx {
 namespace {
 
 using namespace std::chrono_literals;
+using test::WindowText;
 
 constexpr wchar_t kPromptClass[] = L"#32770";
 constexpr wchar_t kPromptTitle[] = L"Velantrix - Make your games and internet run faster";
 constexpr wchar_t kPromptText[] = L"An update for this software is available to download.\r\n\r\n"
                                   L"Do you want to download and install a new version of this software?";
-
-std::wstring WindowText(HWND window) {
-    wchar_t text[1024] = {};
-    GetWindowTextW(window, text, 1024);
-    return text;
-}
 
 HWND OwnPrompt() {
     return test::FindProcessWindow(GetCurrentProcessId(), kPromptClass);
@@ -320,7 +315,7 @@ TEST_F(UpdateModeTest, AnUpdateClosesTheInstanceThenAsksAndNoStartsNothing) {
     ASSERT_NO_FATAL_FAILURE(ShowSecondaryWindows(instance));
     test::TemporaryFolder folder;
     const std::wstring updater = folder.Path() + kUpdaterFileName;
-    ASSERT_TRUE(test::CopyFileTo(test::TestFolder() + L"TestHelperProgram.exe", updater));
+    ASSERT_TRUE(test::CopyFileTo(test::HelperProgramPath(), updater));
     test::LoopbackServer server(test::Answer(test::Response("200 OK", "TOLVEN|1")));
 
     ModeRun run(AtServer(server, folder.Path()));
@@ -341,7 +336,7 @@ TEST_F(UpdateModeTest, AnUpdateClosesTheInstanceThenAsksAndNoStartsNothing) {
     Answer(prompt, IDNO);
     ASSERT_TRUE(run.WaitDone(10s));
     EXPECT_FALSE(IsWindow(prompt));
-    EXPECT_FALSE(AppearsWithin(updater + L".ran.txt", 2s)) << "No started the updater";
+    EXPECT_FALSE(AppearsWithin(test::RunRecordOf(updater), 2s)) << "No started the updater";
     EXPECT_EQ(FindWindowW(kMainFormClass, nullptr), nullptr) << "a window of the program is open after No";
     server.Stop();
     EXPECT_EQ(server.Connections().size(), 1u);
@@ -352,7 +347,7 @@ TEST_F(UpdateModeTest, YesStartsTheUpdaterFromTheProgramFolder) {
     ASSERT_NO_FATAL_FAILURE(StartInstance(instance));
     test::TemporaryFolder folder;
     const std::wstring updater = folder.Path() + kUpdaterFileName;
-    ASSERT_TRUE(test::CopyFileTo(test::TestFolder() + L"TestHelperProgram.exe", updater));
+    ASSERT_TRUE(test::CopyFileTo(test::HelperProgramPath(), updater));
     test::LoopbackServer server(test::Answer(test::Response("200 OK", "<p>TOLVEN|1</p>")));
 
     ModeRun run(AtServer(server, folder.Path()));
@@ -361,12 +356,12 @@ TEST_F(UpdateModeTest, YesStartsTheUpdaterFromTheProgramFolder) {
     EXPECT_TRUE(instance.process.WaitForExit(20s)) << "the instance did not end";
     Answer(prompt, IDYES);
     ASSERT_TRUE(run.WaitDone(10s));
-    ASSERT_TRUE(AppearsWithin(updater + L".ran.txt", 20s)) << "the updater did not start";
-    const std::wstring commandLine = test::ReadTextFile(updater + L".ran.txt");
+    ASSERT_TRUE(AppearsWithin(test::RunRecordOf(updater), 20s)) << "the updater did not start";
+    const std::wstring commandLine = test::ReadTextFile(test::RunRecordOf(updater));
     const std::vector<std::wstring> arguments = SplitCommandLine(commandLine);
     ASSERT_FALSE(arguments.empty());
     EXPECT_EQ(CompareStringOrdinal(arguments[0].c_str(), -1, updater.c_str(), -1, TRUE), CSTR_EQUAL)
-        << std::string(commandLine.begin(), commandLine.end());
+        << test::Narrow(commandLine);
     EXPECT_EQ(arguments.size(), 1u) << "the updater gets no parameters";
 }
 
@@ -376,7 +371,7 @@ TEST_F(UpdateModeTest, NoUpdateLeavesTheInstanceAloneAndAsksNothing) {
     ASSERT_NO_FATAL_FAILURE(ShowSecondaryWindows(instance));
     test::TemporaryFolder folder;
     const std::wstring updater = folder.Path() + kUpdaterFileName;
-    ASSERT_TRUE(test::CopyFileTo(test::TestFolder() + L"TestHelperProgram.exe", updater));
+    ASSERT_TRUE(test::CopyFileTo(test::HelperProgramPath(), updater));
     struct Case {
         const char* name;
         std::string response;
@@ -414,7 +409,7 @@ TEST_F(UpdateModeTest, NoUpdateLeavesTheInstanceAloneAndAsksNothing) {
         EXPECT_EQ(OwnPrompt(), nullptr);
     }
     EXPECT_TRUE(IsWindowVisible(instance.main));
-    EXPECT_FALSE(test::FileExists(updater + L".ran.txt")) << "the updater was started";
+    EXPECT_FALSE(test::FileExists(test::RunRecordOf(updater))) << "the updater was started";
 }
 
 // ---------------------------------------------------------------------------

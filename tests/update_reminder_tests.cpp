@@ -23,15 +23,12 @@ namespace vx {
 namespace {
 
 using namespace std::chrono_literals;
+using test::Narrow;
 
 constexpr double kHour = 1.0 / 24.0;
 
 std::wstring StoredAt(double dateTime) {
     return std::to_wstring(DateToStoredSeconds(dateTime));
-}
-
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
 }
 
 // The current moment to the whole second, as a stored date holds it, so that
@@ -83,7 +80,7 @@ protected:
 
     std::wstring PlaceStandIn(const wchar_t* name) {
         const std::wstring path = folder_.Path() + name;
-        EXPECT_TRUE(test::CopyFileTo(test::TestFolder() + L"TestHelperProgram.exe", path));
+        EXPECT_TRUE(test::CopyFileTo(test::HelperProgramPath(), path));
         return path;
     }
 
@@ -112,7 +109,7 @@ protected:
 
 TEST_F(ProgramCopy, ReminderStartsTheUpdateModeOnlyAfterFortyFiveWholeDays) {
     const std::wstring standIn = PlaceStandIn(kProgramFileName);
-    const std::wstring record = standIn + L".ran.txt";
+    const std::wstring record = test::RunRecordOf(standIn);
     struct Case {
         const char* name;
         std::optional<double> daysFromNow; // nothing: the text below
@@ -174,44 +171,21 @@ TEST_F(ProgramCopy, ReminderWithNoProgramFileBesideItStartsNothing) {
     Close(process, mainWindow);
 }
 
-struct ButtonSearch {
-    const std::wstring* text;
-    HWND found;
-};
-
-BOOL CALLBACK MatchButton(HWND child, LPARAM data) {
-    auto& search = *reinterpret_cast<ButtonSearch*>(data);
-    wchar_t className[32] = {};
-    wchar_t caption[256] = {};
-    GetClassNameW(child, className, 32);
-    GetWindowTextW(child, caption, 256);
-    if (CompareStringOrdinal(className, -1, L"Button", -1, TRUE) != CSTR_EQUAL || *search.text != caption)
-        return TRUE;
-    search.found = child;
-    return FALSE;
-}
-
-// A push button of the window (at any depth) by its text.
-HWND FindButton(HWND window, const std::wstring& text) {
-    ButtonSearch search{&text, nullptr};
-    EnumChildWindows(window, MatchButton, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 TEST_F(ProgramCopy, UpdatesButtonStartsTheUpdaterWithNoCheck) {
     // This sandbox reaches no server, so a start that waited for the check's
     // answer would never come: the updater starts even when no update exists.
     const std::wstring updater = PlaceStandIn(kUpdaterFileName);
-    const std::wstring reminderRecord = PlaceStandIn(kProgramFileName) + L".ran.txt";
+    const std::wstring reminderRecord = test::RunRecordOf(PlaceStandIn(kProgramFileName));
     HWND mainWindow = nullptr;
     test::Process process = StartCopy(mainWindow);
     ASSERT_TRUE(mainWindow);
-    const HWND button = FindButton(mainWindow, L" &Check for updates ...");
+    const HWND button = test::FindChild(mainWindow, L"Button", L" &Check for updates ...");
     ASSERT_NE(button, nullptr) << "no updates button";
     PostMessageW(button, BM_CLICK, 0, 0);
-    ASSERT_TRUE(test::WaitUntil([&] { return test::FileExists(updater + L".ran.txt"); }, 20s))
+    ASSERT_TRUE(test::WaitUntil([&] { return test::FileExists(test::RunRecordOf(updater)); }, 20s))
         << "the updater did not start";
-    const std::vector<std::wstring> arguments = SplitCommandLine(test::ReadTextFile(updater + L".ran.txt"));
+    const std::vector<std::wstring> arguments =
+        SplitCommandLine(test::ReadTextFile(test::RunRecordOf(updater)));
     ASSERT_EQ(arguments.size(), 1u) << "the updater gets no parameters";
     EXPECT_EQ(CompareStringOrdinal(arguments[0].c_str(), -1, updater.c_str(), -1, TRUE), CSTR_EQUAL);
     EXPECT_FALSE(test::FileExists(reminderRecord)) << "the update mode was started";
@@ -222,10 +196,10 @@ TEST_F(ProgramCopy, UpdatesButtonStartsTheUpdaterWithNoCheck) {
 TEST(StartUpdater, StartsTheUpdaterOfTheFolderWithNoParameters) {
     test::TemporaryFolder folder;
     const std::wstring updater = folder.Path() + kUpdaterFileName;
-    ASSERT_TRUE(test::CopyFileTo(test::TestFolder() + L"TestHelperProgram.exe", updater));
+    ASSERT_TRUE(test::CopyFileTo(test::HelperProgramPath(), updater));
     StartUpdaterIn(folder.Path());
-    ASSERT_TRUE(test::WaitUntil([&] { return test::FileExists(updater + L".ran.txt"); }, 20s));
-    EXPECT_EQ(SplitCommandLine(test::ReadTextFile(updater + L".ran.txt")).size(), 1u);
+    ASSERT_TRUE(test::WaitUntil([&] { return test::FileExists(test::RunRecordOf(updater)); }, 20s));
+    EXPECT_EQ(SplitCommandLine(test::ReadTextFile(test::RunRecordOf(updater))).size(), 1u);
     // A folder without the updater: nothing happens, and nothing is reported.
     test::TemporaryFolder empty;
     StartUpdaterIn(empty.Path());

@@ -60,13 +60,6 @@ private:
 
 } // namespace
 
-std::string Narrow(std::wstring_view text) {
-    std::string result;
-    for (wchar_t c : text)
-        result += c < 0x80 ? static_cast<char>(c) : '?';
-    return result;
-}
-
 RegValue Sz(const std::wstring& text) {
     RegValue value{REG_SZ, std::vector<BYTE>((text.size() + 1) * 2)};
     std::memcpy(value.data.data(), text.c_str(), value.data.size());

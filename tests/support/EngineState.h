@@ -4,6 +4,7 @@
 
 #include "core/CustomRegistry.h"
 #include "engine/TweakCatalogue.h"
+#include "tests/support/TestSupport.h"
 
 #include <map>
 #include <optional>
@@ -18,9 +19,6 @@ namespace vx {
 void PrintTo(const RegValue& value, std::ostream* os);
 
 namespace test {
-
-// Wide text for messages (characters past ASCII as '?').
-std::string Narrow(std::wstring_view text);
 
 RegValue Sz(const std::wstring& text);
 RegValue ExpandSz(const std::wstring& text);

@@ -1,6 +1,7 @@
 #include "tests/support/TestSupport.h"
 
 #include "core/Constants.h"
+#include "ui/toolkit/Application.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -12,7 +13,8 @@ namespace vx::test {
 void DeleteKeyTree(HKEY root, std::wstring_view keyPath, bool use64BitView) {
     std::wstring path(keyPath);
     if (!path.empty() && path.front() == L'\\') path.erase(0, 1);
-    while (!path.empty() && path.back() == L'\\') path.pop_back();
+    while (!path.empty() && path.back() == L'\\')
+        path.pop_back();
     UniqueRegKey key;
     const REGSAM access = KEY_ALL_ACCESS | (use64BitView ? KEY_WOW64_64KEY : KEY_WOW64_32KEY);
     if (RegOpenKeyExW(root, path.c_str(), 0, access, key.put()) != ERROR_SUCCESS) return;
@@ -42,15 +44,73 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 HWND WaitForWindow(std::wstring_view className, std::chrono::milliseconds timeout, HWND after) {
     HWND found = nullptr;
     const std::wstring name(className);
-    WaitUntil([&] { return (found = FindWindowExW(nullptr, after, name.c_str(), nullptr)) != nullptr; }, timeout);
+    WaitUntil([&] { return (found = FindWindowExW(nullptr, after, name.c_str(), nullptr)) != nullptr; },
+              timeout);
     return found;
+}
+
+bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    return WaitUntil(
+        [&] {
+            ui::ProcessMessages();
+            return condition();
+        },
+        timeout);
+}
+
+std::string Narrow(std::wstring_view text) {
+    std::string result;
+    for (wchar_t c : text)
+        result += c < 0x80 ? static_cast<char>(c) : '?';
+    return result;
+}
+
+std::wstring WindowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
+    return text;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[256] = {};
+    const int length = GetClassNameW(window, name, 256);
+    return std::wstring(name, static_cast<size_t>(length > 0 ? length : 0));
+}
+
+bool IsOfClass(HWND window, std::wstring_view className) {
+    const std::wstring name = ClassOf(window);
+    return CompareStringOrdinal(name.data(), static_cast<int>(name.size()), className.data(),
+                                static_cast<int>(className.size()), TRUE) == CSTR_EQUAL;
+}
+
+namespace {
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    return TRUE;
+}
+
+} // namespace
+
+std::vector<HWND> Descendants(HWND root) {
+    std::vector<HWND> found;
+    EnumChildWindows(root, &CollectChild, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+HWND FindChild(HWND root, std::wstring_view className, std::wstring_view text) {
+    for (HWND child : Descendants(root))
+        if (IsOfClass(child, className) && WindowText(child) == text) return child;
+    return nullptr;
 }
 
 std::wstring WindowsPathFromEnvironment(const char* name) {
     const char* value = std::getenv(name);
     if (!value || !*value) return {};
     std::wstring path = L"Z:";
-    for (const char* c = value; *c; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*c));
+    for (const char* c = value; *c; ++c)
+        path += *c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*c));
     return path;
 }
 
@@ -76,8 +136,8 @@ TemporaryFolder::TemporaryFolder() {
     wchar_t base[MAX_PATH];
     GetTempPathW(MAX_PATH, base);
     for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-        std::wstring candidate = std::wstring(base) + L"vxtest-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                 std::to_wstring(GetTickCount() + attempt);
+        std::wstring candidate = std::wstring(base) + L"vxtest-" + std::to_wstring(GetCurrentProcessId()) +
+                                 L"-" + std::to_wstring(GetTickCount() + attempt);
         if (CreateDirectoryW(candidate.c_str(), nullptr)) path_ = candidate + L"\\";
     }
 }
@@ -89,7 +149,8 @@ TemporaryFolder::~TemporaryFolder() {
     HANDLE search = FindFirstFileW(pattern.c_str(), &entry);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((path_ + entry.cFileName).c_str());
+            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileW((path_ + entry.cFileName).c_str());
         } while (FindNextFileW(search, &entry));
         FindClose(search);
     }
@@ -98,6 +159,14 @@ TemporaryFolder::~TemporaryFolder() {
 
 bool CopyFileTo(const std::wstring& from, const std::wstring& to) {
     return CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+std::wstring HelperProgramPath() {
+    return TestFolder() + L"TestHelperProgram.exe";
+}
+
+std::wstring RunRecordOf(const std::wstring& program) {
+    return program + L".ran.txt";
 }
 
 std::wstring ReadTextFile(const std::wstring& path) {
@@ -116,8 +185,8 @@ Process::Process(const std::wstring& program, const std::wstring& arguments) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info))
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
         return;
     CloseHandle(info.hThread);
     process_.reset(info.hProcess);

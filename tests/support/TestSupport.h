@@ -1,5 +1,5 @@
 // Helpers shared by the test programs: registry clean-up, polling for
-// windows and conditions, starting and ending real processes.
+// windows and conditions, reading windows, starting and ending real processes.
 #pragma once
 
 #include "core/Handles.h"
@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vx::test {
 
@@ -27,11 +28,27 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 // A top-level window of the class, waiting for it to appear.
 HWND WaitForWindow(std::wstring_view className, std::chrono::milliseconds timeout, HWND after = nullptr);
 
+// Polls like WaitUntil, dispatching this thread's pending messages (as the program's own loop does)
+// before each look.
+bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+
+// Wide text for failure messages (characters past ASCII as '?').
+std::string Narrow(std::wstring_view text);
+// A window's text and its class name, read from its window (of this or another process).
+std::wstring WindowText(HWND window);
+std::wstring ClassOf(HWND window);
+// Whether the window is of the class, letter case aside.
+bool IsOfClass(HWND window, std::wstring_view className);
+// Every window below the root, at any depth.
+std::vector<HWND> Descendants(HWND root);
+// The first window below the root (at any depth) of the class with exactly the text.
+HWND FindChild(HWND root, std::wstring_view className, std::wstring_view text);
+
 // A Linux path handed to the tests in the environment, as a Windows path (drive Z:).
 std::wstring WindowsPathFromEnvironment(const char* name);
-std::wstring BuiltProgramPath();   // Velantrix.exe of this build
-std::wstring ArtifactsFolder();    // where screenshots and printouts go, ending in a backslash
-std::wstring TestFolder();         // the folder of the running test program, ending in a backslash
+std::wstring BuiltProgramPath(); // Velantrix.exe of this build
+std::wstring ArtifactsFolder();  // where screenshots and printouts go, ending in a backslash
+std::wstring TestFolder();       // the folder of the running test program, ending in a backslash
 
 // A fresh empty folder under the system's temporary folder, removed at the end of the scope.
 class TemporaryFolder {
@@ -46,6 +63,10 @@ private:
 };
 
 bool CopyFileTo(const std::wstring& from, const std::wstring& to);
+// The stand-in program built beside the tests. Copied under another name (the updater, the program, a
+// document viewer), it records that it ran, with its command line, in RunRecordOf(its path).
+std::wstring HelperProgramPath();
+std::wstring RunRecordOf(const std::wstring& program);
 std::wstring ReadTextFile(const std::wstring& path); // UTF-8 or ANSI text as it is, widened byte by byte
 bool FileExists(const std::wstring& path);
 

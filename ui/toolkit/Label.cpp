@@ -8,7 +8,9 @@ namespace {
 // The size DrawText needs for the text; an empty text measures as one blank,
 // so that an empty label keeps the height of a line.
 SIZE MeasureText(const std::wstring& text, HFONT font, UINT flags, int wrapWidth) noexcept {
-    UniqueOwnedDc dc(CreateCompatibleDC(nullptr));
+    // Measured on the screen, where the label is drawn: a memory device context
+    // can pick other fallback fonts for characters the face lacks.
+    const WindowDc dc(nullptr);
     if (!dc) return SIZE{0, 0};
     const SelectedObject selected(dc.get(), font);
     RECT rect{0, 0, wrapWidth, 0};
