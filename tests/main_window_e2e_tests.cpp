@@ -308,8 +308,20 @@ TEST_F(EndToEnd, KoreanMainWindow) {
     ASSERT_NE(program.Main(), nullptr);
     EXPECT_EQ(WindowText(program.Main()), L"Velantrix - \uB2F9\uC2E0\uC758 \uAC8C\uC784\uACFC \uC778\uD130\uB137\uC744 "
                                       L"\uBE60\uB974\uAC8C!");
-    EXPECT_NE(FindChild(program.Main(), L"Button", L"\uC9C0\uAE08 \uCD5C\uC801\uD654(&O)"), nullptr);
+    const HWND go = FindChild(program.Main(), L"Button", L"\uC9C0\uAE08 \uCD5C\uC801\uD654(&O)");
+    ASSERT_NE(go, nullptr);
     SaveWindowArtifact(program.Main(), L"main-window-korean.png");
+
+    // The progress window and the restart offer speak Korean too.
+    program.Press(go);
+    const HWND progress = program.WaitForProgressWindow();
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(WindowText(progress), L"\uAC8C\uC784 \uBC0F \uC778\uD130\uB137 \uC124\uC815");
+    SaveWindowArtifact(progress, L"progress-window-korean.png");
+    const HWND offer = WaitForMessageBox(program.Main(), 60s);
+    ASSERT_NE(offer, nullptr);
+    EXPECT_EQ(WindowText(GetDlgItem(offer, 0xFFFF)).substr(0, 5), L"\uAC8C\uC784 \uBC0F ");
+    Answer(offer, IDNO);
 }
 
 } // namespace
