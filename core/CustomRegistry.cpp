@@ -7,9 +7,9 @@
 namespace vx {
 namespace {
 
-constexpr REGSAM kRead = KEY_READ;             // 0x20019
-constexpr REGSAM kWrite = KEY_WRITE;           // 0x20006
-constexpr REGSAM kAllAccess = KEY_ALL_ACCESS;  // 0xF003F
+constexpr REGSAM kRead = KEY_READ;            // 0x20019
+constexpr REGSAM kWrite = KEY_WRITE;          // 0x20006
+constexpr REGSAM kAllAccess = KEY_ALL_ACCESS; // 0xF003F
 
 REGSAM AccessMask(REGSAM base, bool use64BitView) {
     return use64BitView ? (base | KEY_WOW64_64KEY) : base;
@@ -77,8 +77,8 @@ std::optional<std::int32_t> ReadDword(HKEY root, std::wstring_view keyPath, std:
     DWORD type = REG_NONE;
     std::int32_t number = 0;
     DWORD size = sizeof(number);
-    if (RegQueryValueExW(key.get(), std::wstring(valueName).c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(&number), &size) != ERROR_SUCCESS)
+    if (RegQueryValueExW(key.get(), std::wstring(valueName).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&number),
+                         &size) != ERROR_SUCCESS)
         return std::nullopt;
     // A REG_DWORD shorter than four bytes would leave part of the number unread.
     if (type != REG_DWORD || size != sizeof(number)) return std::nullopt;
@@ -141,8 +141,7 @@ void WriteRegInteger(HKEY root, std::wstring_view keyPath, std::wstring_view val
 void WriteRegBinary(HKEY root, std::wstring_view keyPath, std::wstring_view valueName, std::vector<BYTE> value,
                     bool use64BitView) noexcept {
     try {
-        SetValue(root, keyPath, valueName, REG_BINARY, value.data(), static_cast<DWORD>(value.size()),
-                 use64BitView);
+        SetValue(root, keyPath, valueName, REG_BINARY, value.data(), static_cast<DWORD>(value.size()), use64BitView);
     } catch (...) {
     }
 }

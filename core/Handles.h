@@ -11,8 +11,7 @@
 
 namespace vx {
 
-template <typename Traits>
-class UniqueHandle {
+template <typename Traits> class UniqueHandle {
 public:
     using Handle = typename Traits::Handle;
 
@@ -49,8 +48,7 @@ private:
 
 // Traits for the many handle kinds whose empty value is null and that one
 // function gives back.
-template <typename HandleType, auto CloseFunction>
-struct NullHandleTraits {
+template <typename HandleType, auto CloseFunction> struct NullHandleTraits {
     using Handle = HandleType;
     static Handle empty() noexcept { return nullptr; }
     static void close(Handle h) noexcept { CloseFunction(h); }
@@ -59,8 +57,7 @@ struct NullHandleTraits {
 using RegKeyTraits = NullHandleTraits<HKEY, &RegCloseKey>;
 // Kernel handles whose empty value is null (tokens, processes, threads, events).
 using KernelHandleTraits = NullHandleTraits<HANDLE, &CloseHandle>;
-template <typename GdiHandle>
-using GdiObjectTraits = NullHandleTraits<GdiHandle, &DeleteObject>;
+template <typename GdiHandle> using GdiObjectTraits = NullHandleTraits<GdiHandle, &DeleteObject>;
 using ModuleTraits = NullHandleTraits<HMODULE, &FreeLibrary>;
 // A device context made with CreateCompatibleDC or CreateDC.
 using OwnedDcTraits = NullHandleTraits<HDC, &DeleteDC>;
@@ -68,8 +65,7 @@ using IconTraits = NullHandleTraits<HICON, &DestroyIcon>;
 using MenuTraits = NullHandleTraits<HMENU, &DestroyMenu>;
 using ImageListTraits = NullHandleTraits<HIMAGELIST, &ImageList_Destroy>;
 // A COM interface pointer: the one reference it holds is released once.
-template <typename Interface>
-struct ComTraits {
+template <typename Interface> struct ComTraits {
     using Handle = Interface*;
     static Handle empty() noexcept { return nullptr; }
     static void close(Handle h) noexcept { h->Release(); }
@@ -86,8 +82,7 @@ using UniqueOwnedDc = UniqueHandle<OwnedDcTraits>;
 using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
 using UniqueImageList = UniqueHandle<ImageListTraits>;
-template <typename Interface>
-using UniqueCom = UniqueHandle<ComTraits<Interface>>;
+template <typename Interface> using UniqueCom = UniqueHandle<ComTraits<Interface>>;
 
 // A device context borrowed with GetDC; given back with ReleaseDC.
 class WindowDc {
@@ -98,8 +93,7 @@ public:
     }
     WindowDc(const WindowDc&) = delete;
     WindowDc& operator=(const WindowDc&) = delete;
-    WindowDc(WindowDc&& other) noexcept
-        : window_(other.window_), dc_(std::exchange(other.dc_, nullptr)) {}
+    WindowDc(WindowDc&& other) noexcept : window_(other.window_), dc_(std::exchange(other.dc_, nullptr)) {}
     WindowDc& operator=(WindowDc&&) = delete;
 
     HDC get() const noexcept { return dc_; }
@@ -114,8 +108,7 @@ private:
 // object is selected back when the scope ends.
 class SelectedObject {
 public:
-    SelectedObject(HDC dc, HGDIOBJ object) noexcept
-        : dc_(dc), previous_(object ? SelectObject(dc, object) : nullptr) {}
+    SelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), previous_(object ? SelectObject(dc, object) : nullptr) {}
     ~SelectedObject() {
         if (previous_) SelectObject(dc_, previous_);
     }

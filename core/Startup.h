@@ -8,7 +8,7 @@ namespace vx {
 
 // The parts of start-up that other subsystems provide.
 struct StartupModes {
-    std::function<void()> updateCheck;  // the update-check mode, run for "/checkupdate"
+    std::function<void()> updateCheck;   // the update-check mode, run for "/checkupdate"
     std::function<void()> userInterface; // creates the windows and runs the message loop
 };
 

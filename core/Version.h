@@ -8,6 +8,6 @@
 
 #define VX_STRINGIZE2(x) #x
 #define VX_STRINGIZE(x) VX_STRINGIZE2(x)
-#define VX_VERSION_STRING                                                                             \
-    VX_STRINGIZE(VX_VERSION_MAJOR) "." VX_STRINGIZE(VX_VERSION_MINOR) "." VX_STRINGIZE(              \
-        VX_VERSION_RELEASE) "." VX_STRINGIZE(VX_VERSION_BUILD)
+#define VX_VERSION_STRING                                                                                              \
+    VX_STRINGIZE(VX_VERSION_MAJOR)                                                                                     \
+    "." VX_STRINGIZE(VX_VERSION_MINOR) "." VX_STRINGIZE(VX_VERSION_RELEASE) "." VX_STRINGIZE(VX_VERSION_BUILD)

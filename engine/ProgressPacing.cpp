@@ -10,10 +10,8 @@ int DrawPassCount(const ProgressPacing& pacing) {
     if (pacing.minimumPasses < 1 || pacing.passLimit <= pacing.minimumPasses)
         throw std::invalid_argument("no pass count to draw from");
     // The performance counter changes between any two calls; the wall clock adds what differs between runs.
-    const auto counter =
-        static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
-    const auto wall =
-        static_cast<unsigned long long>(std::chrono::system_clock::now().time_since_epoch().count());
+    const auto counter = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    const auto wall = static_cast<unsigned long long>(std::chrono::system_clock::now().time_since_epoch().count());
     std::seed_seq seed{static_cast<unsigned>(counter), static_cast<unsigned>(counter >> 32),
                        static_cast<unsigned>(wall), static_cast<unsigned>(wall >> 32)};
     std::mt19937 generator(seed);

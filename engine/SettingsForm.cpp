@@ -17,19 +17,15 @@ constexpr ui::FormLayout kLayout{L"VXSettingsForm", 479, 146, ui::FormBorder::Si
                                  ui::FormPosition::OwnerFormCenter};
 
 constexpr Bounds kSettingsPanelBounds{0, 0, 479, 146};
-const ui::PanelOptions kSettingsPanelOptions{.color = Color::System(COLOR_WINDOW),
-                                             .cursor = Cursor::HourGlass};
+const ui::PanelOptions kSettingsPanelOptions{.color = Color::System(COLOR_WINDOW), .cursor = Cursor::HourGlass};
 
 constexpr Bounds kHeadingBounds{42, 30, 0, 0};
-const ui::LabelOptions kHeadingOptions{.font = ui::FontSpec{.face = L"Tahoma",
-                                                            .pixelHeight = 11,
-                                                            .bold = true,
-                                                            .color = Color::System(COLOR_WINDOWTEXT)},
-                                       .verticalCenter = true};
+const ui::LabelOptions kHeadingOptions{
+    .font = ui::FontSpec{.face = L"Tahoma", .pixelHeight = 11, .bold = true, .color = Color::System(COLOR_WINDOWTEXT)},
+    .verticalCenter = true};
 
 constexpr Bounds kMainProgressBounds{42, 59, 401, 17};
-constexpr ui::ProgressBarOptions kMainProgressOptions{
-    .minimum = 0, .maximum = 100, .cursor = Cursor::HourGlass};
+constexpr ui::ProgressBarOptions kMainProgressOptions{.minimum = 0, .maximum = 100, .cursor = Cursor::HourGlass};
 
 constexpr Bounds kStepLabelBounds{42, 94, 0, 0};
 const ui::LabelOptions kStepLabelOptions{.verticalCenter = true};

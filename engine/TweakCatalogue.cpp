@@ -15,16 +15,12 @@ constexpr std::wstring_view kPriorityControl = L"\\System\\CurrentControlSet\\Co
 constexpr std::wstring_view kCrashControl = L"\\System\\CurrentControlSet\\Control\\CrashControl\\";
 constexpr std::wstring_view kDesktop = L"\\Control Panel\\Desktop\\";
 constexpr std::wstring_view kExplorerMain = L"\\Software\\Microsoft\\Internet Explorer\\Main\\";
-constexpr std::wstring_view kAutoComplete =
-    L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\AutoComplete\\";
+constexpr std::wstring_view kAutoComplete = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\AutoComplete\\";
 constexpr std::wstring_view kFileSystem = L"\\System\\CurrentControlSet\\Control\\FileSystem\\";
-constexpr std::wstring_view kExplorerPolicies =
-    L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\";
-constexpr std::wstring_view kWindowsNtWindows =
-    L"\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\";
+constexpr std::wstring_view kExplorerPolicies = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\";
+constexpr std::wstring_view kWindowsNtWindows = L"\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\";
 constexpr std::wstring_view kMessenger = L"\\System\\CurrentControlSet\\Services\\Messenger\\";
-constexpr std::wstring_view kInternetSettings =
-    L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr std::wstring_view kInternetSettings = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 constexpr std::wstring_view kTcpipParameters = L"\\System\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 constexpr std::wstring_view kSessionManager = L"\\System\\CurrentControlSet\\Control\\Session Manager\\";
 constexpr std::wstring_view kPsched = L"\\Software\\Policies\\Microsoft\\Windows\\Psched";
@@ -107,9 +103,7 @@ const std::array<TweakEntry, kTweakCount>& TweakCatalogue() noexcept {
 }
 
 const TweakEntry& Tweak(int number) noexcept {
-    const std::size_t index = number < 1                  ? 0
-                              : number > int(kTweakCount) ? kTweakCount - 1
-                                                          : std::size_t(number - 1);
+    const std::size_t index = number < 1 ? 0 : number > int(kTweakCount) ? kTweakCount - 1 : std::size_t(number - 1);
     return Catalogue()[index];
 }
 

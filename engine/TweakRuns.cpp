@@ -56,10 +56,8 @@ KindValue ReadWithDefault(const TweakEntry& entry, HKEY root, std::wstring_view 
 }
 
 void WriteWithKind(const TweakEntry& entry, HKEY root, std::wstring_view keyPath, const KindValue& value) {
-    if (entry.Kind() == TweakKind::String)
-        WriteRegString(root, keyPath, entry.valueName, value.text, kView);
-    else
-        WriteRegInteger(root, keyPath, entry.valueName, value.number, kView);
+    if (entry.Kind() == TweakKind::String) WriteRegString(root, keyPath, entry.valueName, value.text, kView);
+    else WriteRegInteger(root, keyPath, entry.valueName, value.number, kView);
 }
 
 // The exact registry form WriteWithKind gives the value.
@@ -98,8 +96,8 @@ void AddBackupSteps(StepList& steps, bool& complete) {
         steps.Add([&entry, &complete] {
             const KindValue value = ReadWithDefault(entry, entry.root, entry.keyPath);
             WriteBackupValue(entry, value);
-            complete = complete && ReadRegRaw(kSettingsRoot, kSettingsKey, entry.valueName, kView) ==
-                                       StoredForm(entry, value);
+            complete =
+                complete && ReadRegRaw(kSettingsRoot, kSettingsKey, entry.valueName, kView) == StoredForm(entry, value);
         });
     }
     // Every delete location, whatever this run's conditions: a later restore
@@ -108,13 +106,10 @@ void AddBackupSteps(StepList& steps, bool& complete) {
         if (entry.restore != TweakRestore::Delete) continue;
         steps.Add([&entry, &complete] {
             const std::wstring name = OriginalRecordName(entry);
-            const std::optional<RegValue> original =
-                ReadRegRaw(entry.root, entry.keyPath, entry.valueName, kView);
+            const std::optional<RegValue> original = ReadRegRaw(entry.root, entry.keyPath, entry.valueName, kView);
             // A record left by an earlier, unfinished backup must not outlive the value it stood for.
-            if (original)
-                WriteRegRaw(kSettingsRoot, kOriginalsKey, name, *original, kView);
-            else
-                DeleteRegValue(kSettingsRoot, kOriginalsKey, name, kView);
+            if (original) WriteRegRaw(kSettingsRoot, kOriginalsKey, name, *original, kView);
+            else DeleteRegValue(kSettingsRoot, kOriginalsKey, name, kView);
             complete = complete && ReadRegRaw(kSettingsRoot, kOriginalsKey, name, kView) == original;
         });
     }
@@ -131,11 +126,9 @@ void PutBack(const TweakEntry& entry) {
 
 // Gives back the value recorded before the first optimise, or deletes the tuned one.
 void GiveBackOrDelete(const TweakEntry& entry) {
-    if (std::optional<RegValue> original =
-            ReadRegRaw(kSettingsRoot, kOriginalsKey, OriginalRecordName(entry), kView))
+    if (std::optional<RegValue> original = ReadRegRaw(kSettingsRoot, kOriginalsKey, OriginalRecordName(entry), kView))
         WriteRegRaw(entry.root, entry.keyPath, entry.valueName, *original, kView);
-    else
-        DeleteRegValue(entry.root, entry.keyPath, entry.valueName, kView);
+    else DeleteRegValue(entry.root, entry.keyPath, entry.valueName, kView);
 }
 
 void SetRestoreState(StepList& steps, RestoreState state) {
@@ -157,8 +150,7 @@ void AddLocationSteps(StepList& steps, int versionCode, int internetType) {
         steps.Add([&entry] {
             if (BackupValueExists(entry)) PutBack(entry);
         });
-        const bool groupEnds =
-            i + 1 == catalogue.size() || catalogue[i + 1].putBackGroup != entry.putBackGroup;
+        const bool groupEnds = i + 1 == catalogue.size() || catalogue[i + 1].putBackGroup != entry.putBackGroup;
         if (!groupEnds) continue;
         for (const TweakEntry& member : catalogue) {
             if (member.putBackGroup != entry.putBackGroup) continue;
@@ -183,8 +175,7 @@ void AddRestoreSteps(StepList& steps, std::int32_t state, int versionCode, int i
     }
     for (const TweakEntry& entry : TweakCatalogue()) {
         if (entry.restore != TweakRestore::Delete) continue;
-        steps.Add(
-            [&entry] { DeleteRegValue(kSettingsRoot, kOriginalsKey, OriginalRecordName(entry), kView); });
+        steps.Add([&entry] { DeleteRegValue(kSettingsRoot, kOriginalsKey, OriginalRecordName(entry), kView); });
     }
     steps.Add([] { DeleteRegValue(kSettingsRoot, kSettingsKey, kRestoreValue, kView); });
 }
@@ -250,10 +241,8 @@ bool RestoreTweaks(int versionCode, int internetType, int stepLimit) noexcept {
 
 std::wstring OriginalRecordName(const TweakEntry& entry) {
     std::wstring_view path = entry.keyPath;
-    while (!path.empty() && path.front() == L'\\')
-        path.remove_prefix(1);
-    while (!path.empty() && path.back() == L'\\')
-        path.remove_suffix(1);
+    while (!path.empty() && path.front() == L'\\') path.remove_prefix(1);
+    while (!path.empty() && path.back() == L'\\') path.remove_suffix(1);
     std::wstring name = entry.root == HKEY_CURRENT_USER ? L"HKCU\\" : L"HKLM\\";
     name.append(path).append(L"\\\\").append(entry.valueName);
     return name;

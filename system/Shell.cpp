@@ -109,8 +109,7 @@ void OpenHelpTopic(const std::wstring& helpFile, const std::wstring& topic) noex
 
 void SetShutdownPrivilegeWith(bool enable, const RestartCalls& calls) noexcept {
     UniqueKernelHandle token;
-    if (!calls.openProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put()))
-        return;
+    if (!calls.openProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put())) return;
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     if (!LookupPrivilegeValueW(nullptr, kShutdownPrivilegeName, &privileges.Privileges[0].Luid)) return;

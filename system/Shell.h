@@ -36,8 +36,7 @@ void OpenHelpTopic(const std::wstring& helpFile, const std::wstring& topic) noex
 // in to see requests that Windows itself drops (a document that does not
 // exist); null puts ShellExecuteW back.
 using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND owner, const wchar_t* verb, const wchar_t* file,
-                                                const wchar_t* parameters, const wchar_t* directory,
-                                                INT show);
+                                                const wchar_t* parameters, const wchar_t* directory, INT show);
 void SetShellExecuteFunction(ShellExecuteFunction function) noexcept;
 
 // Enables or disables the shutdown privilege in the process's token.

@@ -111,8 +111,7 @@ int ClassifyProcessorName(std::wstring_view processorName) noexcept {
 }
 
 int DetectProcessorMaker() noexcept {
-    return ClassifyProcessorName(
-        ReadRegString(HKEY_LOCAL_MACHINE, kProcessorKey, kProcessorNameValue, L"", false));
+    return ClassifyProcessorName(ReadRegString(HKEY_LOCAL_MACHINE, kProcessorKey, kProcessorNameValue, L"", false));
 }
 
 int PreselectedProcessorItem(int storedProcessorType) noexcept {

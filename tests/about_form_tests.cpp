@@ -131,13 +131,13 @@ public:
     RtfViewerStandIn() : program_(folder_.Path() + L"RtfViewer.exe") {
         if (!CopyFileTo(HelperProgramPath(), program_)) return;
         UniqueRegKey extension;
-        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L".rtf", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            extension.put(), nullptr) != ERROR_SUCCESS)
+        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L".rtf", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, extension.put(),
+                            nullptr) != ERROR_SUCCESS)
             return;
         wchar_t old[256] = {};
         DWORD size = sizeof(old);
-        hadDefault_ = RegQueryValueExW(extension.get(), nullptr, nullptr, nullptr,
-                                       reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS;
+        hadDefault_ = RegQueryValueExW(extension.get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(old),
+                                       &size) == ERROR_SUCCESS;
         oldDefault_ = old;
         SetDefault(extension.get(), kProgId);
         UniqueRegKey command;
@@ -151,10 +151,8 @@ public:
     ~RtfViewerStandIn() {
         UniqueRegKey extension;
         if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L".rtf", 0, KEY_ALL_ACCESS, extension.put()) == ERROR_SUCCESS) {
-            if (hadDefault_)
-                SetDefault(extension.get(), oldDefault_);
-            else
-                RegDeleteValueW(extension.get(), nullptr);
+            if (hadDefault_) SetDefault(extension.get(), oldDefault_);
+            else RegDeleteValueW(extension.get(), nullptr);
         }
         RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
     }
@@ -217,8 +215,8 @@ private:
 
 Form& MainWindow() {
     static Form* main = [] {
-        auto* form = new Form(
-            {L"VXAboutTestMain", 764, 500, FormBorder::SingleWithMinimize, FormPosition::ScreenCenter});
+        auto* form =
+            new Form({L"VXAboutTestMain", 764, 500, FormBorder::SingleWithMinimize, FormPosition::ScreenCenter});
         form->Create(nullptr, true);
         return form;
     }();
@@ -250,8 +248,7 @@ protected:
     // Shows the window modelessly and waits until it is painted and active.
     void ShowAndSettle() {
         about_->Show();
-        ASSERT_TRUE(
-            PumpUntil([&] { return about_->Visible() && GetActiveWindow() == about_->Handle(); }, 10s));
+        ASSERT_TRUE(PumpUntil([&] { return about_->Visible() && GetActiveWindow() == about_->Handle(); }, 10s));
         RedrawWindow(about_->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         ProcessMessages();
     }
@@ -308,18 +305,19 @@ TEST_F(AboutFormTest, EveryShowingReadsTheVersionOnceAndFocusesTheCloseButton) {
 
 TEST_F(AboutFormTest, EnterClosesWithOkAndEscapeDoesNot) {
     bool openAfterEscape = false;
-    const ModalResult result = ModalDriver::Run(
-        *about_, {
-                     [&] {
-                         PostKey(GetFocus(), VK_ESCAPE);
-                         return true;
-                     },
-                     [&] {
-                         openAfterEscape = about_->Visible() && about_->GetModalResult() == ModalResult::None;
-                         PostKey(GetFocus(), VK_RETURN);
-                         return true;
-                     },
-                 });
+    const ModalResult result =
+        ModalDriver::Run(*about_, {
+                                      [&] {
+                                          PostKey(GetFocus(), VK_ESCAPE);
+                                          return true;
+                                      },
+                                      [&] {
+                                          openAfterEscape =
+                                              about_->Visible() && about_->GetModalResult() == ModalResult::None;
+                                          PostKey(GetFocus(), VK_RETURN);
+                                          return true;
+                                      },
+                                  });
     EXPECT_TRUE(openAfterEscape);
     EXPECT_EQ(result, ModalResult::Ok);
     EXPECT_FALSE(about_->Visible());
@@ -673,8 +671,8 @@ TEST_F(AboutFormTest, FontsFollowTheWindowFontAndKeepTheirStyleAndColour) {
         EXPECT_EQ(font.TextColor(), o.color);
     }
     // The others show the window font.
-    for (Control* c : std::initializer_list<Control*>{&a.CopyrightLabel, &a.CopyrightWarningLabel,
-                                                      &a.LicensedMemo, &a.CloseButton, &a.HelpButton}) {
+    for (Control* c : std::initializer_list<Control*>{&a.CopyrightLabel, &a.CopyrightWarningLabel, &a.LicensedMemo,
+                                                      &a.CloseButton, &a.HelpButton}) {
         SCOPED_TRACE(Narrow(c->Name()));
         EXPECT_TRUE(c->ParentFont());
         EXPECT_EQ(c->EffectiveFont().Name(), window.Name());

@@ -57,8 +57,7 @@ private:
 
 std::vector<std::byte> Bytes(std::initializer_list<int> values) {
     std::vector<std::byte> bytes;
-    for (int v : values)
-        bytes.push_back(static_cast<std::byte>(v));
+    for (int v : values) bytes.push_back(static_cast<std::byte>(v));
     return bytes;
 }
 
@@ -115,8 +114,7 @@ TEST(CaptionRow, QuotedTextKeepsBlanksAndCommas) {
               (Fields{L"F", L"K", L" &Check, for updates ... "}));
     EXPECT_EQ(SplitCaptionRow(L"F,K,\"x\""), (Fields{L"F", L"K", L"x"}));
     // The blank after the closing quote is dropped.
-    EXPECT_EQ(SplitCaptionRow(L"F, K, \"Click OK to continue.\" "),
-              (Fields{L"F", L"K", L"Click OK to continue."}));
+    EXPECT_EQ(SplitCaptionRow(L"F, K, \"Click OK to continue.\" "), (Fields{L"F", L"K", L"Click OK to continue."}));
     EXPECT_EQ(SplitCaptionRow(L"\t\x01 F ,\tK , \"x\""), (Fields{L"F", L"K", L"x"}));
 }
 
@@ -225,8 +223,7 @@ TEST(CaptionRules, TrailingCommaGivesAnEmptyTextWithoutItTheCallEnds) {
     EXPECT_EQ(withComma.go.Caption(), L"");
     EXPECT_EQ(withComma.benefits.Caption(), L"Benefits");
 
-    for (const wchar_t* row :
-         {L"VXMainForm, GoButton", L"VXMainForm, GoButton, ", L"VXMainForm, VXMainForm"}) {
+    for (const wchar_t* row : {L"VXMainForm, GoButton", L"VXMainForm, GoButton, ", L"VXMainForm, VXMainForm"}) {
         MainWindow m;
         ApplyCaptionTable(std::wstring(L"VXMainForm, TopPanel, \"P\"\r\n") + row + after, m.window);
         EXPECT_EQ(m.panel.Caption(), L"P") << row; // applied before stays applied
@@ -238,8 +235,8 @@ TEST(CaptionRules, TrailingCommaGivesAnEmptyTextWithoutItTheCallEnds) {
 TEST(CaptionRules, OnlyARowThatNeedsTheMissingFieldEndsTheCall) {
     const wchar_t last[] = L"\r\nVXMainForm, GoButton, \"&Go\"";
     // Rows of other windows, unknown components and unhandled kinds need no third field.
-    for (const wchar_t* row : {L"VXAboutForm", L"VXAboutForm, GoButton", L"VXMainForm, NoSuchControl",
-                               L"VXMainForm, LogoPicture"}) {
+    for (const wchar_t* row :
+         {L"VXAboutForm", L"VXAboutForm, GoButton", L"VXMainForm, NoSuchControl", L"VXMainForm, LogoPicture"}) {
         MainWindow m;
         ApplyCaptionTable(std::wstring(row) + last, m.window);
         EXPECT_EQ(m.go.Caption(), L"&Go") << row;
@@ -337,8 +334,7 @@ const Expected kExpected[] = {
      L"Velantrix will optimize this computer and internet speed by adjusting several settings within "
      L"Windows.  These changes may improve gaming and internet performance to run faster.",
      L"Velantrix는 Windows의 몇 가지 설정을 변경하여 게임 및 인터넷 속도를 향상시킵니다."},
-    {L"VXMainForm", L"PerformanceHeading", L"Choose the correct settings below",
-     L"알맞은 설정을 선택하십시오."},
+    {L"VXMainForm", L"PerformanceHeading", L"Choose the correct settings below", L"알맞은 설정을 선택하십시오."},
     {L"VXMainForm", L"OSVersionLabel", L"Operating System : ", L"운영 체제 : "},
     {L"VXMainForm", L"ModemTypeLabel", L"Internet Type : ", L"인터넷 타입 : "},
     {L"VXMainForm", L"FasterLabel", L"Maximum Boost", L"매우 빠르게"},
@@ -357,8 +353,7 @@ const Expected kExpected[] = {
     {L"VXMainForm", L"MessageBoxChangeRestart1",
      L"The changes to the computer's gaming and internet performance settings have finished.",
      L"게임 및 인터넷 설정을 완료하였습니다."},
-    {L"VXMainForm", L"MessageBoxChangeRestart2",
-     L"You will need to restart Windows for the changes to become active.",
+    {L"VXMainForm", L"MessageBoxChangeRestart2", L"You will need to restart Windows for the changes to become active.",
      L"완벽한 최적화를 위해서는 Windows를 재시작해야 합니다."},
     {L"VXMainForm", L"MessageBoxChangeRestart3",
      L"Click Yes to restart the computer now, or click No to restart later.",
@@ -376,16 +371,14 @@ const Expected kExpected[] = {
      L"의해 기소될 수 있고, 민사처벌이나 형사처벌을 받을 수 있습니다."},
     {L"VXAboutForm", L"HelpButton", L"&Help", L"도움말(&H)"},
     {L"VXAboutForm", L"CloseButton", L"&Close", L"닫기(&C)"},
-    {L"VXSettingsForm", L"VXSettingsForm", L"Updating computer's gaming and internet settings",
-     L"게임 및 인터넷 설정"},
+    {L"VXSettingsForm", L"VXSettingsForm", L"Updating computer's gaming and internet settings", L"게임 및 인터넷 설정"},
     {L"VXSettingsForm", L"MessageUpdate", L"Optimizing the computer's gaming and internet settings",
      L"게임 및 인터넷 설정을 최적화하는 중"},
     {L"VXSettingsForm", L"MessageRestore", L"Restoring the computer's gaming and internet settings",
      L"게임과 인터넷 설정을 복원하는 중"},
     {L"VXSettingsForm", L"MessageChange0", L"Finding modem information", L"모뎀 정보를 검색하는 중"},
     {L"VXSettingsForm", L"MessageChange1", L"Finding computer information", L"컴퓨터 정보를 검색하는 중"},
-    {L"VXSettingsForm", L"MessageChange2", L"Finding total physical memory installed",
-     L"물리적 RAM을 검색하는 중"},
+    {L"VXSettingsForm", L"MessageChange2", L"Finding total physical memory installed", L"물리적 RAM을 검색하는 중"},
     {L"VXSettingsForm", L"MessageChange3", L"Finding hardware adapters", L"하드웨어 어뎁터를 검색하는 중"},
     {L"VXSettingsForm", L"MessageChange4", L"Finding display device", L"디스플레이 장치를 검색하는 중"},
     {L"VXSettingsForm", L"MessageChange5", L"Finding 3D graphics device", L"3D 그래픽 장치를 검색하는 중"},
@@ -406,8 +399,7 @@ const Expected kExpected[] = {
      L"관리자로 로그인 해주세요."},
     {L"VXUpdateForm", L"MessageBoxUpdate1", L"An update for this software is available to download.",
      L"업데이트를 다운로드할 수 있습니다."},
-    {L"VXUpdateForm", L"MessageBoxUpdate2",
-     L"Do you want to download and install a new version of this software?",
+    {L"VXUpdateForm", L"MessageBoxUpdate2", L"Do you want to download and install a new version of this software?",
      L"새 버전을 다운로드하고 설치하시겠습니까?"},
     {L"VXUpdateForm", L"MessageBoxUpdateRestart3",
      L"Click Yes to restart the computer now, or click No to restart later.",
@@ -486,8 +478,7 @@ TEST(EmbeddedTables, GiveTheTextsTheProgramLooksUp) {
         const std::wstring copyright = FindCaption(*table, L"VXAboutForm", L"CopyrightLabel");
         EXPECT_NE(copyright.find(L"TOLVEN"), std::wstring::npos);
         EXPECT_NE(copyright.find(L"2015"), std::wstring::npos);
-        EXPECT_NE(FindCaption(*table, L"VXAboutForm", L"LicensedMemo").find(L"www.tolven.com"),
-                  std::wstring::npos);
+        EXPECT_NE(FindCaption(*table, L"VXAboutForm", L"LicensedMemo").find(L"www.tolven.com"), std::wstring::npos);
     }
 }
 

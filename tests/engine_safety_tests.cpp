@@ -128,8 +128,7 @@ TEST_F(EngineSafetyTest, ValuesTheSystemHadAtDeleteLocationsComeBackWithTypeAndD
     EXPECT_EQ(ReadLocation(22), Dword(128));
     EXPECT_EQ(ReadLocation(8), ExpandSz(L"%a%"));
     EXPECT_EQ(ReadLocation(6), Dword(1));
-    for (int entry : {7, 9, 15, 21, 23, 31, 34})
-        EXPECT_EQ(ReadLocation(entry), std::nullopt) << entry;
+    for (int entry : {7, 9, 15, 21, 23, 31, 34}) EXPECT_EQ(ReadLocation(entry), std::nullopt) << entry;
     EXPECT_TRUE(ReadOriginals().empty());
     EXPECT_EQ(ReadSetting(kRestoreValue), std::nullopt);
 }
@@ -141,8 +140,7 @@ TEST_F(EngineSafetyTest, OriginalsAreKeptForEveryDeleteLocationWhateverTheCondit
     PutLocation(34, Qword(2));
     Optimise(0, 2, 0);
     // ...and someone (another tool, the user) tunes them before the restore.
-    for (int entry : {21, 27, 34})
-        PutLocation(entry, Dword(1));
+    for (int entry : {21, 27, 34}) PutLocation(entry, Dword(1));
     // A restore as Windows 7 on cable gives the values of before the first run back.
     RestoreTweaks(5, 0);
     EXPECT_EQ(ReadLocation(21), Dword(3));
@@ -175,8 +173,7 @@ std::optional<RegValue> At(const Snapshot& snapshot, const std::wstring& key) {
 }
 
 // Every key of the given kind that holds a value at one of the three moments.
-std::set<std::wstring> KeysWithPrefix(std::wstring_view prefix,
-                                      std::initializer_list<const Snapshot*> moments) {
+std::set<std::wstring> KeysWithPrefix(std::wstring_view prefix, std::initializer_list<const Snapshot*> moments) {
     std::set<std::wstring> keys;
     for (const Snapshot* moment : moments)
         for (const auto& [key, value] : *moment)
@@ -186,8 +183,7 @@ std::set<std::wstring> KeysWithPrefix(std::wstring_view prefix,
 
 // What the cycle did to one location, in a word or two.
 std::string LocationOutcome(const TweakEntry& entry, const std::optional<RegValue>& before,
-                            const std::optional<RegValue>& optimised,
-                            const std::optional<RegValue>& restored) {
+                            const std::optional<RegValue>& optimised, const std::optional<RegValue>& restored) {
     if (before == optimised && optimised == restored) return "untouched";
     if (before == restored) return "as before";
     if (!before && entry.backupDefault) return "default (was absent)";
@@ -200,14 +196,14 @@ constexpr std::size_t kValueWidth = 26;
 // One line of a table: a name, the three moments and, for locations, the outcome.
 std::string Row(const std::string& name, const std::string& before, const std::string& optimised,
                 const std::string& restored, const std::string& outcome = "") {
-    std::string line = "  " + Padded(name, kNameWidth) + Padded(before, kValueWidth) +
-                       Padded(optimised, kValueWidth) + Padded(restored, kValueWidth) + outcome;
+    std::string line = "  " + Padded(name, kNameWidth) + Padded(before, kValueWidth) + Padded(optimised, kValueWidth) +
+                       Padded(restored, kValueWidth) + outcome;
     line.erase(line.find_last_not_of(' ') + 1);
     return line + "\n";
 }
 
-std::string Row(const std::string& name, const Snapshot& before, const Snapshot& optimised,
-                const Snapshot& restored, const std::wstring& key) {
+std::string Row(const std::string& name, const Snapshot& before, const Snapshot& optimised, const Snapshot& restored,
+                const std::wstring& key) {
     return Row(name, Describe(At(before, key)), Describe(At(optimised, key)), Describe(At(restored, key)));
 }
 
@@ -227,8 +223,7 @@ std::string CycleReport(const Snapshot& before, const Snapshot& optimised, const
     const TweakEntry* previous = nullptr;
     for (const TweakEntry& entry : TweakCatalogue()) {
         if (!previous || previous->root != entry.root || previous->keyPath != entry.keyPath)
-            out << "  " << (entry.root == HKEY_CURRENT_USER ? "HKCU" : "HKLM") << Narrow(entry.keyPath)
-                << "\n";
+            out << "  " << (entry.root == HKEY_CURRENT_USER ? "HKCU" : "HKLM") << Narrow(entry.keyPath) << "\n";
         previous = &entry;
         const std::wstring key = LocationKey(entry);
         const auto b = At(before, key), o = At(optimised, key), r = At(restored, key);
@@ -250,13 +245,11 @@ std::string CycleReport(const Snapshot& before, const Snapshot& optimised, const
     for (const TweakEntry& entry : TweakCatalogue()) {
         const std::wstring key = kOriginalPrefix + OriginalRecordName(entry);
         if (!records.contains(key)) continue;
-        out << Row(std::to_string(entry.number) + " " + Narrow(entry.valueName), before, optimised, restored,
-                   key);
+        out << Row(std::to_string(entry.number) + " " + Narrow(entry.valueName), before, optimised, restored, key);
     }
 
     out << "\nLocations after the cycle:";
-    for (const auto& [outcome, count] : outcomes)
-        out << "  " << outcome << " " << count << ";";
+    for (const auto& [outcome, count] : outcomes) out << "  " << outcome << " " << count << ";";
     out << "\n";
     return out.str();
 }
@@ -281,13 +274,10 @@ TEST_F(EngineSafetyTest, PrintsOneOptimiseThenRestoreCycle) {
         SCOPED_TRACE(entry.number);
         const auto seeded = std::find_if(SeedValues().begin(), SeedValues().end(),
                                          [&](const SeedValue& s) { return s.entry == entry.number; });
-        if (seeded != SeedValues().end())
-            EXPECT_EQ(ReadLocation(entry.number), seeded->value);
+        if (seeded != SeedValues().end()) EXPECT_EQ(ReadLocation(entry.number), seeded->value);
         else if (entry.backupDefault)
-            EXPECT_EQ(ReadLocation(entry.number),
-                      Dword(static_cast<std::uint32_t>(entry.backupDefault->number)));
-        else
-            EXPECT_EQ(ReadLocation(entry.number), std::nullopt);
+            EXPECT_EQ(ReadLocation(entry.number), Dword(static_cast<std::uint32_t>(entry.backupDefault->number)));
+        else EXPECT_EQ(ReadLocation(entry.number), std::nullopt);
     }
     EXPECT_EQ(report.find("DIFFERS"), std::string::npos);
     EXPECT_NE(report.find("default (was absent) 4;"), std::string::npos);

@@ -37,13 +37,12 @@ const std::vector<Expected>& ExpectedTweaks() {
         {1, kCU, L"\\Control Panel\\Desktop\\WindowMetrics\\", L"MinAnimate", Sz(L"1")},
         {2, kLM, mm, L"DisablePagingExecutive", Dword(0)},
         {3, kLM, mm, L"LargeSystemCache", Dword(0)},
-        {4, kLM, L"\\System\\CurrentControlSet\\Control\\PriorityControl\\", L"Win32PrioritySeparation",
-         Dword(1)},
+        {4, kLM, L"\\System\\CurrentControlSet\\Control\\PriorityControl\\", L"Win32PrioritySeparation", Dword(1)},
         {5, kLM, crash, L"AutoReboot", Dword(1)},
         {6, kCU, L"\\Control Panel\\Desktop\\", L"SmoothScroll", Binary({0, 0, 0, 0})},
         {7, kCU, L"\\Software\\Microsoft\\Internet Explorer\\Main\\", L"Use StyleSheets", Sz(L"Yes")},
-        {8, kCU, L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\AutoComplete\\",
-         L"Append Completion", Sz(L"Yes")},
+        {8, kCU, L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\AutoComplete\\", L"Append Completion",
+         Sz(L"Yes")},
         {9, kLM, L"\\System\\CurrentControlSet\\Control\\FileSystem\\", L"ContigFileAllocSize", Dword(1536)},
         {10, kLM, policies, L"LinkResolveIgnoreLinkInfo", Dword(0)},
         {11, kLM, policies, L"NoResolveSearch", Dword(1)},
@@ -110,10 +109,8 @@ TEST_F(EngineTest, FullOptimiseLeavesEveryLocationWithItsExactTypeAndData) {
                                  : expected.number >= 33 ? versionCode == 8
                                                          : true;
             if (written)
-                EXPECT_EQ(ReadRegRaw(expected.root, expected.keyPath, expected.valueName, false),
-                          expected.tuned);
-            else
-                EXPECT_EQ(ReadLocation(expected.number), std::nullopt);
+                EXPECT_EQ(ReadRegRaw(expected.root, expected.keyPath, expected.valueName, false), expected.tuned);
+            else EXPECT_EQ(ReadLocation(expected.number), std::nullopt);
         }
     }
 }
@@ -135,16 +132,13 @@ TEST_F(EngineTest, VersionCodeDecidesEntries21To34OnWriteAndOnRestore) {
 
         ClearEngineState();
         Optimise(row.versionCode, 0, 0);
-        for (auto [entry, applies] : expected)
-            EXPECT_EQ(ReadLocation(entry).has_value(), applies) << entry;
+        for (auto [entry, applies] : expected) EXPECT_EQ(ReadLocation(entry).has_value(), applies) << entry;
 
         // Leftovers at all four: the restore deletes exactly those that apply.
         ClearEngineState();
-        for (auto [entry, applies] : expected)
-            PutLocation(entry, Dword(77));
+        for (auto [entry, applies] : expected) PutLocation(entry, Dword(77));
         RestoreTweaks(row.versionCode, 0);
-        for (auto [entry, applies] : expected)
-            EXPECT_EQ(ReadLocation(entry).has_value(), !applies) << entry;
+        for (auto [entry, applies] : expected) EXPECT_EQ(ReadLocation(entry).has_value(), !applies) << entry;
     }
 }
 
@@ -156,16 +150,13 @@ TEST_F(EngineTest, DialUpAndIsdnLeaveTheTcpEntriesAloneOnWriteAndOnRestore) {
         ClearEngineState();
         Optimise(5, internetType, 0);
         EXPECT_EQ(ReadSetting(kInternetTypeValue), Dword(static_cast<std::uint32_t>(internetType)));
-        for (int entry = 22; entry <= 31; ++entry)
-            EXPECT_EQ(ReadLocation(entry).has_value(), applies) << entry;
+        for (int entry = 22; entry <= 31; ++entry) EXPECT_EQ(ReadLocation(entry).has_value(), applies) << entry;
         EXPECT_TRUE(ReadLocation(21).has_value()); // its neighbours are not held back
 
         ClearEngineState();
-        for (int entry = 22; entry <= 31; ++entry)
-            PutLocation(entry, Dword(5));
+        for (int entry = 22; entry <= 31; ++entry) PutLocation(entry, Dword(5));
         RestoreTweaks(5, internetType);
-        for (int entry = 22; entry <= 31; ++entry)
-            EXPECT_EQ(ReadLocation(entry).has_value(), !applies) << entry;
+        for (int entry = 22; entry <= 31; ++entry) EXPECT_EQ(ReadLocation(entry).has_value(), !applies) << entry;
     }
 }
 
@@ -213,8 +204,7 @@ TEST_F(EngineTest, BackupTakesTheBackupDefaultForMissingMistypedOrEmptyValues) {
         {L"KeepAliveTime", Dword(7200000)},
         {L"KeepAliveInterval", Dword(1000)},
     };
-    for (const auto& [name, value] : backups)
-        EXPECT_EQ(ReadSetting(name), value) << Narrow(name);
+    for (const auto& [name, value] : backups) EXPECT_EQ(ReadSetting(name), value) << Narrow(name);
 
     RestoreTweaks(5, 0);
     EXPECT_EQ(ReadLocation(4), Dword(2)); // the missing value comes back as its default
@@ -223,15 +213,13 @@ TEST_F(EngineTest, BackupTakesTheBackupDefaultForMissingMistypedOrEmptyValues) {
 }
 
 TEST_F(EngineTest, RestoreWithoutBackupValuesWritesEveryBackupDefault) {
-    for (int entry : {1, 2, 3, 4, 5, 17, 18, 19, 20})
-        PutLocation(entry, Dword(99));
+    for (int entry : {1, 2, 3, 4, 5, 17, 18, 19, 20}) PutLocation(entry, Dword(99));
     EXPECT_TRUE(RestoreTweaks(5, 0));
     const std::pair<int, RegValue> defaults[] = {
         {1, Sz(L"1")},  {2, Dword(0)},  {3, Dword(0)},        {4, Dword(2)},     {5, Dword(1)},
         {17, Dword(2)}, {18, Dword(2)}, {19, Dword(7200000)}, {20, Dword(1000)},
     };
-    for (const auto& [entry, value] : defaults)
-        EXPECT_EQ(ReadLocation(entry), value) << entry;
+    for (const auto& [entry, value] : defaults) EXPECT_EQ(ReadLocation(entry), value) << entry;
     for (const TweakEntry& entry : TweakCatalogue()) {
         if (entry.backupDefault) {
             EXPECT_EQ(ReadSetting(std::wstring(entry.valueName)), std::nullopt);
@@ -278,8 +266,7 @@ TEST_F(EngineTest, RestoreFollowsItsOwnInternetTypeNotTheOptimiseRunsOne) {
     // Optimised for cable, restored for dial-up: the TCP values stay tuned.
     Optimise(5, 0, 0);
     RestoreTweaks(5, 2);
-    for (int entry = 22; entry <= 31; ++entry)
-        EXPECT_TRUE(ReadLocation(entry).has_value()) << entry;
+    for (int entry = 22; entry <= 31; ++entry) EXPECT_TRUE(ReadLocation(entry).has_value()) << entry;
 
     // Optimised for ISDN (TCP values untouched), restored for cable: the
     // values the system had come back, the others are deleted.

@@ -35,7 +35,8 @@ protected:
     void TearDown() override {
         windows_.reset();
         DeleteSettingsKey();
-        if (savedProcessorName_) WriteRegRaw(HKEY_LOCAL_MACHINE, kProcessorKey, kProcessorNameValue, *savedProcessorName_, false);
+        if (savedProcessorName_)
+            WriteRegRaw(HKEY_LOCAL_MACHINE, kProcessorKey, kProcessorNameValue, *savedProcessorName_, false);
         for (HWND help = FindWindowW(L"HH Parent", nullptr); help; help = FindWindowW(L"HH Parent", nullptr)) {
             DestroyWindow(help);
             SendMessageW(help, WM_CLOSE, 0, 0);
@@ -266,12 +267,15 @@ TEST_F(MainWindow, F1WithAnyModifiersOpensTheHelpAndStillReachesTheFocusedContro
         PostMessageW(GetFocus(), WM_KEYDOWN, VK_F1, 1);
         PostMessageW(GetFocus(), WM_KEYUP, VK_F1, 0xC0000001);
         HWND help = nullptr;
-        EXPECT_TRUE(PumpUntil([&] {
-            help = FindWindowW(L"HH Parent", nullptr);
-            return help != nullptr && reached > before;
-        }, 10s)) << "help window " << help << ", key reached the button " << reached - before << " times, focus "
-                  << GetFocus() << " button " << main.GoButton.Handle() << " foreground " << GetForegroundWindow()
-                  << " main " << main.Handle();
+        EXPECT_TRUE(PumpUntil(
+            [&] {
+                help = FindWindowW(L"HH Parent", nullptr);
+                return help != nullptr && reached > before;
+            },
+            10s))
+            << "help window " << help << ", key reached the button " << reached - before << " times, focus "
+            << GetFocus() << " button " << main.GoButton.Handle() << " foreground " << GetForegroundWindow() << " main "
+            << main.Handle();
         if (modifier) keyboard[modifier] = 0;
         SetKeyboardState(keyboard);
         if (help) SendMessageW(help, WM_CLOSE, 0, 0);

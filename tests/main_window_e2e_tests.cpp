@@ -28,7 +28,8 @@ HWND ListStartingWith(HWND root, std::wstring_view firstItem) {
     for (HWND child : Descendants(root)) {
         if (!IsOfClass(child, L"ComboBox")) continue;
         wchar_t text[256]{};
-        if (SendMessageW(child, CB_GETLBTEXTLEN, 0, 0) < 255) SendMessageW(child, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+        if (SendMessageW(child, CB_GETLBTEXTLEN, 0, 0) < 255)
+            SendMessageW(child, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
         if (firstItem == text) return child;
     }
     return nullptr;
@@ -37,12 +38,14 @@ HWND ListStartingWith(HWND root, std::wstring_view firstItem) {
 // The message box owned by `owner`, once it is there.
 HWND WaitForMessageBox(HWND owner, std::chrono::milliseconds timeout) {
     HWND box = nullptr;
-    WaitUntil([&] {
-        for (HWND candidate = FindWindowW(L"#32770", nullptr); candidate;
-             candidate = FindWindowExW(nullptr, candidate, L"#32770", nullptr))
-            if (GetWindow(candidate, GW_OWNER) == owner && IsWindowVisible(candidate)) box = candidate;
-        return box != nullptr;
-    }, timeout);
+    WaitUntil(
+        [&] {
+            for (HWND candidate = FindWindowW(L"#32770", nullptr); candidate;
+                 candidate = FindWindowExW(nullptr, candidate, L"#32770", nullptr))
+                if (GetWindow(candidate, GW_OWNER) == owner && IsWindowVisible(candidate)) box = candidate;
+            return box != nullptr;
+        },
+        timeout);
     return box;
 }
 
@@ -63,10 +66,12 @@ class RunningProgram {
 public:
     RunningProgram() : process_(QuickProgram(), L"") {
         // Made hidden, with its controls, and shown once it is complete.
-        WaitUntil([&] {
-            main_ = FindProcessWindow(process_.Id(), kMainFormClass);
-            return main_ && IsWindowVisible(main_);
-        }, 30s);
+        WaitUntil(
+            [&] {
+                main_ = FindProcessWindow(process_.Id(), kMainFormClass);
+                return main_ && IsWindowVisible(main_);
+            },
+            30s);
         if (!main_) return;
         windows_ = ListStartingWith(main_, L"  Microsoft \u00AE Windows 10");
         processors_ = ListStartingWith(main_, L"  Intel \u00AE Processor");
@@ -104,10 +109,12 @@ public:
 
     HWND WaitForProgressWindow() {
         HWND progress = nullptr;
-        WaitUntil([&] {
-            progress = FindProcessWindow(process_.Id(), kSettingsFormClass);
-            return progress && IsWindowVisible(progress);
-        }, 20s);
+        WaitUntil(
+            [&] {
+                progress = FindProcessWindow(process_.Id(), kSettingsFormClass);
+                return progress && IsWindowVisible(progress);
+            },
+            20s);
         return progress;
     }
 
@@ -307,7 +314,7 @@ TEST_F(EndToEnd, KoreanMainWindow) {
     RunningProgram program;
     ASSERT_NE(program.Main(), nullptr);
     EXPECT_EQ(WindowText(program.Main()), L"Velantrix - \uB2F9\uC2E0\uC758 \uAC8C\uC784\uACFC \uC778\uD130\uB137\uC744 "
-                                      L"\uBE60\uB974\uAC8C!");
+                                          L"\uBE60\uB974\uAC8C!");
     const HWND go = FindChild(program.Main(), L"Button", L"\uC9C0\uAE08 \uCD5C\uC801\uD654(&O)");
     ASSERT_NE(go, nullptr);
     SaveWindowArtifact(program.Main(), L"main-window-korean.png");

@@ -67,11 +67,10 @@ POINT ClientOrigin(HWND window) {
 ::testing::AssertionResult StartsAt(HWND tip, POINT point) {
     const RECT frame = WindowRect(tip);
     const POINT client = ClientOrigin(tip);
-    if ((frame.left == point.x && frame.top == point.y) || client == point)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << "the tip's frame starts at (" << frame.left << ", " << frame.top << "), its client area at ("
-           << client.x << ", " << client.y << "), not at (" << point.x << ", " << point.y << ")";
+    if ((frame.left == point.x && frame.top == point.y) || client == point) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the tip's frame starts at (" << frame.left << ", " << frame.top
+                                         << "), its client area at (" << client.x << ", " << client.y << "), not at ("
+                                         << point.x << ", " << point.y << ")";
 }
 
 // The one tool of a tip: its text, flags and window.
@@ -301,8 +300,7 @@ TEST_F(NativeTip, IsATopmostTrackingTipOfTheSystemThatIsNotActivated) {
               static_cast<UINT>(TTF_SUBCLASS | TTF_TRACK | TTF_ABSOLUTE | TTF_TRANSPARENT));
     EXPECT_EQ(tool.window, form_.Handle()) << "the tool is the window under the hint's corner";
 
-    EXPECT_TRUE(StartsAt(tip, POINT{inside_.x, inside_.y + 1}))
-        << "one pixel below the corner the toolkit chose";
+    EXPECT_TRUE(StartsAt(tip, POINT{inside_.x, inside_.y + 1})) << "one pixel below the corner the toolkit chose";
 }
 
 TEST_F(NativeTip, SameTextKeepsTheTipAndAnotherTextReplacesItAtTheNewPlace) {
@@ -466,8 +464,7 @@ TEST_F(NativeTip, TheToolkitShowsALabelsHintAndHidesItThroughTheHook) {
     int nudge = 0;
     ASSERT_TRUE(PumpUntil(
         [&] {
-            if (application.MouseControl() != &form_.HintLabel)
-                SetCursorPos(onLabel.x + (++nudge % 2), onLabel.y);
+            if (application.MouseControl() != &form_.HintLabel) SetCursorPos(onLabel.x + (++nudge % 2), onLabel.y);
             return current->TipHandle() && IsWindowVisible(current->TipHandle());
         },
         10s))

@@ -95,15 +95,13 @@ class ProgressWindowTest : public testing::Test {
 protected:
     void SetUp() override {
         test::DeleteSettingsKey(); // the English table
-        owner_ = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 100, 80, 780, 540, nullptr,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+        owner_ = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 100, 80, 780, 540, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(owner_, nullptr);
         ShowWindow(owner_, SW_SHOWNOACTIVATE);
         ASSERT_TRUE(form_.Create(owner_, false));
         form_.SetPacing(kTestPacing);
-        form_.OnProgressFrame = [this](ui::Component&) {
-            frames_.push_back(form_.CurrentSettingsLabel.Caption());
-        };
+        form_.OnProgressFrame = [this](ui::Component&) { frames_.push_back(form_.CurrentSettingsLabel.Caption()); };
     }
 
     void TearDown() override {
@@ -190,8 +188,7 @@ TEST(ProgressPacing, PassCountsAreDrawnFromTheWholeRangeAndVaryFromStepToStep) {
 
     // Both ends of a narrow range come up, and the upper bound never does.
     std::set<int> narrow;
-    for (int i = 0; i < 400; ++i)
-        narrow.insert(DrawPassCount(ProgressPacing{5, 8, {1, 2, 3}, 0}));
+    for (int i = 0; i < 400; ++i) narrow.insert(DrawPassCount(ProgressPacing{5, 8, {1, 2, 3}, 0}));
     EXPECT_EQ(narrow, (std::set<int>{5, 6, 7}));
 
     EXPECT_THROW(DrawPassCount(ProgressPacing{5, 5, {1, 2, 3}, 0}), std::invalid_argument);
@@ -240,10 +237,8 @@ TEST_F(ProgressWindowTest, EveryStepShowsItsTextWithOneTwoAndThreeDotsNeverBare)
         const StepRecord record = PlayStep(message);
         // Until its first frame a step still shows what the step before it left.
         EXPECT_EQ(record.atFirstPass, previous);
-        EXPECT_EQ(record.frames,
-                  (std::vector<std::wstring>{message + L".", message + L"..", message + L"..."}));
-        EXPECT_EQ(form_.CurrentSettingsLabel.Caption(), message + L"...")
-            << "three dots for the rest of the step";
+        EXPECT_EQ(record.frames, (std::vector<std::wstring>{message + L".", message + L"..", message + L"..."}));
+        EXPECT_EQ(form_.CurrentSettingsLabel.Caption(), message + L"...") << "three dots for the rest of the step";
         previous = form_.CurrentSettingsLabel.Caption();
     }
     EXPECT_EQ(form_.ProgressStepCount, 3);
@@ -260,8 +255,7 @@ TEST_F(ProgressWindowTest, AStepWithoutTextShowsTheDotsAlone) {
 
 TEST_F(ProgressWindowTest, ASecondRunStartsAtZeroAndKeepsTheLastTextUntilItsFirstFrame) {
     StartRun(29, L"first");
-    for (int step = 0; step < 29; ++step)
-        PlayStep(L"Restoring gaming and internet settings");
+    for (int step = 0; step < 29; ++step) PlayStep(L"Restoring gaming and internet settings");
     EXPECT_EQ(SendMessageW(form_.MainProgress.Handle(), PBM_GETPOS, 0, 0), 100);
     form_.Hide();
 
@@ -448,8 +442,7 @@ TEST_F(ProgressWindowTest, ScreenshotInTheMiddleOfAStep) {
     EXPECT_NE(filledSample, emptySample);
     // Both texts are drawn in the text colour, dark on the white panel.
     auto darkPixels = [&](const ui::Label& label) {
-        return shot.CountInClient(label.GetBounds().Rect(),
-                                  [](COLORREF pixel) { return GetBValue(pixel) < 0x80; });
+        return shot.CountInClient(label.GetBounds().Rect(), [](COLORREF pixel) { return GetBValue(pixel) < 0x80; });
     };
     EXPECT_GT(darkPixels(form_.CurrentSettingsHeading), 100);
     EXPECT_GT(darkPixels(form_.CurrentSettingsLabel), 50);
@@ -475,8 +468,7 @@ TEST(QuickProgram, BuiltBesideItsDocumentsWithTheProgramsResources) {
     EXPECT_NE(FindResourceW(module.get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)), nullptr) << "manifest";
     EXPECT_NE(FindResourceW(module.get(), L"MAINICON", MAKEINTRESOURCEW(14)), nullptr) << "icon group";
     EXPECT_NE(FindResourceW(module.get(), L"CLICK", L"WAVE"), nullptr) << "click sound";
-    EXPECT_NE(FindResourceW(module.get(), MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION), nullptr)
-        << "version";
+    EXPECT_NE(FindResourceW(module.get(), MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION), nullptr) << "version";
     EXPECT_EQ(ui::GetCaption(L"VXSettingsForm", L"VXSettingsForm", module.get()),
               L"Updating computer's gaming and internet settings");
 }

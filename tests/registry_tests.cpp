@@ -18,8 +18,8 @@ protected:
     // Writes a value with the raw API, bypassing the layer under test.
     static void Put(const wchar_t* name, DWORD type, const void* data, DWORD size) {
         UniqueRegKey key;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kTestKeyNoSlashes, 0, nullptr, 0, KEY_WRITE, nullptr,
-                                  key.put(), nullptr),
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kTestKeyNoSlashes, 0, nullptr, 0, KEY_WRITE, nullptr, key.put(),
+                                  nullptr),
                   ERROR_SUCCESS);
         ASSERT_EQ(RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
     }
@@ -27,7 +27,9 @@ protected:
         UniqueRegKey key;
         return RegOpenKeyExW(root, path, 0, KEY_READ | view, key.put()) == ERROR_SUCCESS;
     }
-    static std::wstring Read(const wchar_t* name) { return ReadRegString(HKEY_CURRENT_USER, kTestKey, name, L"dflt", false); }
+    static std::wstring Read(const wchar_t* name) {
+        return ReadRegString(HKEY_CURRENT_USER, kTestKey, name, L"dflt", false);
+    }
     static int ReadInt(const wchar_t* name) { return ReadRegInteger(HKEY_CURRENT_USER, kTestKey, name, -77, false); }
 };
 
@@ -158,8 +160,7 @@ TEST_F(RegistryTest, RawValuesRoundTripAnyType) {
 
 TEST_F(RegistryTest, WriteCreatesEveryMissingParentKey) {
     WriteRegInteger(HKEY_CURRENT_USER, L"\\Software\\TOLVEN\\VelantrixTest\\A\\B\\C\\", L"Deep", 3, false);
-    EXPECT_EQ(ReadRegInteger(HKEY_CURRENT_USER, L"\\Software\\TOLVEN\\VelantrixTest\\A\\B\\C\\", L"Deep", 0, false),
-              3);
+    EXPECT_EQ(ReadRegInteger(HKEY_CURRENT_USER, L"\\Software\\TOLVEN\\VelantrixTest\\A\\B\\C\\", L"Deep", 0, false), 3);
 }
 
 TEST_F(RegistryTest, DeleteOfMissingValueOrKeyCreatesNothing) {
@@ -198,9 +199,9 @@ TEST(RegistryViews, SoftwareIsRedirectedWhileSystemAndUserAreShared) {
 
     EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, software, L"View", 0, false), 32);
     EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, software, L"View", 0, true), 0) << "seen at the 64-bit path";
-    EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, L"\\Software\\WOW6432Node\\TOLVEN\\VelantrixViewTest\\", L"View", 0,
-                             true),
-              32);
+    EXPECT_EQ(
+        ReadRegInteger(HKEY_LOCAL_MACHINE, L"\\Software\\WOW6432Node\\TOLVEN\\VelantrixViewTest\\", L"View", 0, true),
+        32);
     EXPECT_EQ(ReadRegInteger(HKEY_LOCAL_MACHINE, system, L"View", 0, true), 32);
 
     WriteRegInteger(HKEY_CURRENT_USER, L"\\Software\\TOLVEN\\VelantrixViewTest\\", L"View", 5, false);

@@ -55,8 +55,7 @@ protected:
 };
 HMODULE ProgramResources::module_ = nullptr;
 
-template <typename T>
-T Read(std::string_view bytes, size_t offset) {
+template <typename T> T Read(std::string_view bytes, size_t offset) {
     T value{};
     if (offset + sizeof(T) <= bytes.size()) std::memcpy(&value, bytes.data() + offset, sizeof(T));
     return value;
@@ -162,7 +161,9 @@ TEST_F(ProgramResources, IconGroupHoldsElevenUncompressedBitmapsOfTheListedSizes
         if (header.biBitCount == 32) {
             // A real alpha channel: transparent corners, opaque middle, some soft edges.
             const char* pixels = image.data() + sizeof(BITMAPINFOHEADER);
-            auto alpha = [&](int x, int y) { return static_cast<uint8_t>(pixels[((size - 1 - y) * size + x) * 4 + 3]); };
+            auto alpha = [&](int x, int y) {
+                return static_cast<uint8_t>(pixels[((size - 1 - y) * size + x) * 4 + 3]);
+            };
             EXPECT_EQ(alpha(0, 0), 0);
             EXPECT_EQ(alpha(size - 1, size - 1), 0);
             EXPECT_EQ(alpha(size / 2, size / 2), 255);
@@ -174,7 +175,7 @@ TEST_F(ProgramResources, IconGroupHoldsElevenUncompressedBitmapsOfTheListedSizes
             EXPECT_GT(partial, 0);
         }
     }
-    std::multiset<std::pair<int, int>> expected = {{16, 8},  {24, 8},  {32, 8},  {48, 8},   {16, 32},  {24, 32},
+    std::multiset<std::pair<int, int>> expected = {{16, 8},  {24, 8},  {32, 8},  {48, 8},   {16, 32}, {24, 32},
                                                    {32, 32}, {48, 32}, {64, 32}, {128, 32}, {256, 32}};
     EXPECT_EQ(found, expected);
 }
@@ -247,13 +248,15 @@ protected:
         UniqueCom<IWICBitmapFrameDecode> frame;
         UniqueCom<IWICFormatConverter> converter;
         if (png.empty() ||
-            FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(factory.put()))) ||
+            FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_PPV_ARGS(factory.put()))) ||
             FAILED(factory.get()->CreateStream(stream.put())) ||
             FAILED(stream.get()->InitializeFromMemory(reinterpret_cast<BYTE*>(const_cast<char*>(png.data())),
                                                       static_cast<DWORD>(png.size()))) ||
             FAILED(factory.get()->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
                                                           decoder.put())) ||
-            FAILED(decoder.get()->GetFrame(0, frame.put())) || FAILED(factory.get()->CreateFormatConverter(converter.put())) ||
+            FAILED(decoder.get()->GetFrame(0, frame.put())) ||
+            FAILED(factory.get()->CreateFormatConverter(converter.put())) ||
             FAILED(converter.get()->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
                                                nullptr, 0.0, WICBitmapPaletteTypeCustom)) ||
             FAILED(frame.get()->GetSize(&picture.width, &picture.height)))
@@ -385,16 +388,16 @@ TEST(ProgramFile, VersionResourceSaysTheProgramVersion) {
     EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
 
     wchar_t* text = nullptr;
-    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904B0\\FileVersion", reinterpret_cast<void**>(&text),
-                               &length));
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904B0\\FileVersion",
+                               reinterpret_cast<void**>(&text), &length));
     EXPECT_STREQ(text, L"3.12.7.2015");
     EXPECT_STREQ(text, kVersionText);
 }
 
 std::string FileStart(const std::wstring& path, size_t count) {
     std::string all;
-    UniqueKernelHandle file(
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
         file.release();
         return all;

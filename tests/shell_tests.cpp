@@ -98,8 +98,8 @@ TEST(Shell, MissingFilesLeadToNothingAndNoMessage) {
     RunProgram(updater, kCheckUpdateArgument);
     OpenFile(folder.Path() + kLicenseFileName, L"");
     OpenUrl(folder.Path() + L"missing.htm");
-    EXPECT_FALSE(WaitUntil(
-        [] { return FindProcessWindow(GetCurrentProcessId(), kMessageBoxClass) != nullptr; }, 1500ms));
+    EXPECT_FALSE(
+        WaitUntil([] { return FindProcessWindow(GetCurrentProcessId(), kMessageBoxClass) != nullptr; }, 1500ms));
     EXPECT_FALSE(FileExists(RunRecordOf(updater)));
 }
 
@@ -189,8 +189,7 @@ bool ShutdownPrivilegeEnabled() {
     if (!LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &luid)) return false;
     std::vector<BYTE> buffer(4096);
     DWORD size = 0;
-    if (!GetTokenInformation(token.get(), TokenPrivileges, buffer.data(), static_cast<DWORD>(buffer.size()),
-                             &size))
+    if (!GetTokenInformation(token.get(), TokenPrivileges, buffer.data(), static_cast<DWORD>(buffer.size()), &size))
         return false;
     const auto* privileges = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
     for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
@@ -259,15 +258,14 @@ public:
         RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.put(), nullptr);
         wchar_t old[1024] = {};
         DWORD size = sizeof(old) - sizeof(wchar_t);
-        hadValue_ = RegQueryValueExW(key_.get(), L"Browsers", nullptr, nullptr, reinterpret_cast<BYTE*>(old),
-                                     &size) == ERROR_SUCCESS;
+        hadValue_ = RegQueryValueExW(key_.get(), L"Browsers", nullptr, nullptr, reinterpret_cast<BYTE*>(old), &size) ==
+                    ERROR_SUCCESS;
         old_ = old;
         // The stand-in is a host script beside this program; the browser
         // launcher takes host paths.
         std::wstring folder = TestFolder();
         if (folder.size() > 2 && folder[1] == L':') folder.erase(0, 2);
-        for (wchar_t& c : folder)
-            c = c == L'\\' ? L'/' : c;
+        for (wchar_t& c : folder) c = c == L'\\' ? L'/' : c;
         const std::wstring script = folder + L"browser-stand-in.sh";
         RegSetValueExW(key_.get(), L"Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(script.c_str()),
                        static_cast<DWORD>((script.size() + 1) * sizeof(wchar_t)));
@@ -277,8 +275,7 @@ public:
         if (hadValue_)
             RegSetValueExW(key_.get(), L"Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(old_.c_str()),
                            static_cast<DWORD>((old_.size() + 1) * sizeof(wchar_t)));
-        else
-            RegDeleteValueW(key_.get(), L"Browsers");
+        else RegDeleteValueW(key_.get(), L"Browsers");
         DeleteFileW(RecordPath().c_str());
     }
     BrowserStandIn(const BrowserStandIn&) = delete;
@@ -299,10 +296,7 @@ TEST(OpenUrl, HandsTheAddressToTheBrowser) {
     OpenUrl(kVendorSupportUrl);
     std::wstring record;
     EXPECT_TRUE(WaitUntil(
-        [&] {
-            return (record = ReadTextFile(BrowserStandIn::RecordPath())).find(L'\n') != std::wstring::npos;
-        },
-        20s));
+        [&] { return (record = ReadTextFile(BrowserStandIn::RecordPath())).find(L'\n') != std::wstring::npos; }, 20s));
     EXPECT_EQ(record, std::wstring(kVendorSupportUrl) + L"\n");
 }
 

@@ -20,7 +20,9 @@ TEST(CommandLine, SplitsTheWindowsWay) {
     EXPECT_EQ(SplitCommandLine(L"prog.exe /checkupdate"), (Args{L"prog.exe", L"/checkupdate"}));
     EXPECT_EQ(SplitCommandLine(L"  \"C:\\Program Files\\V\\Velantrix.exe\"\t /x  y "),
               (Args{L"C:\\Program Files\\V\\Velantrix.exe", L"/x", L"y"}));
-    EXPECT_EQ(SplitCommandLine(L"a\x01\x02" L"b\r\nc"), (Args{L"a", L"b", L"c"}));
+    EXPECT_EQ(SplitCommandLine(L"a\x01\x02"
+                               L"b\r\nc"),
+              (Args{L"a", L"b", L"c"}));
     EXPECT_EQ(SplitCommandLine(L"a \"two words\" x\"y z\"w"), (Args{L"a", L"two words", L"xy zw"}));
     EXPECT_EQ(SplitCommandLine(L""), Args{});
     EXPECT_EQ(FirstArgument(L"prog.exe"), L"");
@@ -30,8 +32,8 @@ TEST(CommandLine, SplitsTheWindowsWay) {
 TEST(CommandLine, OnlyTheExactUpdateArgumentInAnyCaseSelectsTheUpdateMode) {
     for (const wchar_t* yes : {L"/checkupdate", L"/CheckUpdate", L"/CHECKUPDATE"})
         EXPECT_TRUE(IsUpdateCheckArgument(yes)) << yes;
-    for (const wchar_t* no : {L"/checkupdate2", L"checkupdate", L"/check update", L"", L" /checkupdate",
-                              L"/checkupdat\u0130"})
+    for (const wchar_t* no :
+         {L"/checkupdate2", L"checkupdate", L"/check update", L"", L" /checkupdate", L"/checkupdat\u0130"})
         EXPECT_FALSE(IsUpdateCheckArgument(no)) << no;
 }
 

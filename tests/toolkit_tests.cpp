@@ -42,10 +42,8 @@ constexpr wchar_t kEnglishTitle[] = L"Velantrix - Make your games and internet r
 constexpr wchar_t kKoreanTitle[] = L"Velantrix - 당신의 게임과 인터넷을 빠르게!";
 
 void SetLanguage(const wchar_t* language) {
-    if (language)
-        WriteRegString(kSettingsRoot, kSettingsKey, kLanguage, language, false);
-    else
-        DeleteRegValue(kSettingsRoot, kSettingsKey, kLanguage, false);
+    if (language) WriteRegString(kSettingsRoot, kSettingsKey, kLanguage, language, false);
+    else DeleteRegValue(kSettingsRoot, kSettingsKey, kLanguage, false);
 }
 
 // Every test starts and ends with no "Language" setting (the English table).
@@ -73,8 +71,7 @@ bool WaitUntilPainted(HWND window) {
 
 // The main window's names, with a label inside a panel and a pop-up menu.
 struct CaptionForm : Form {
-    CaptionForm()
-        : Form({L"VXMainForm", 420, 260, FormBorder::SingleWithMinimize, FormPosition::ScreenCenter}) {}
+    CaptionForm() : Form({L"VXMainForm", 420, 260, FormBorder::SingleWithMinimize, FormPosition::ScreenCenter}) {}
     Panel topPanel{*this, L"TopPanel", {0, 0, 420, 60}};
     Label benefitsLabel{topPanel, L"BenefitsLabel", {8, 8, 0, 0}};
     Label osVersionLabel{*this, L"OSVersionLabel", {8, 70, 0, 0}};
@@ -149,8 +146,7 @@ TEST_F(ToolkitTest, CaptionsReachTheRealWindowsOfTitleLabelsButtonMemoAndMenu) {
     EXPECT_EQ(form.osVersionLabel.Caption(), L"Operating System : ");
     EXPECT_EQ(WindowText(form.goButton.Handle()), L"&Optimize now");
     // The memo's two lines are replaced by the row's one line.
-    EXPECT_EQ(WindowText(form.benefitsDescription.Handle()),
-              GetCaption(L"VXMainForm", L"BenefitsDescription"));
+    EXPECT_EQ(WindowText(form.benefitsDescription.Handle()), GetCaption(L"VXMainForm", L"BenefitsDescription"));
     EXPECT_EQ(SendMessageW(form.benefitsDescription.Handle(), EM_GETLINECOUNT, 0, 0) > 0, true);
     EXPECT_EQ(form.separator.Caption(), L"-");
     EXPECT_TRUE(form.separator.IsSeparator());
@@ -231,10 +227,8 @@ struct FontForm : Form {
     FontForm() : Form({L"VXFontForm", 300, 200, FormBorder::SingleCloseOnly, FormPosition::ScreenCenter}) {}
     Label plainLabel{*this, L"PlainLabel", {8, 8, 0, 0}};
     // 16 pixels are 12 points, 11 pixels 8 points.
-    Label bigBoldLabel{*this,
-                       L"BigBoldLabel",
-                       {8, 30, 0, 0},
-                       {.font = FontSpec{L"Tahoma", 16, true, Color::Rgb(200, 0, 0)}}};
+    Label bigBoldLabel{
+        *this, L"BigBoldLabel", {8, 30, 0, 0}, {.font = FontSpec{L"Tahoma", 16, true, Color::Rgb(200, 0, 0)}}};
     Label smallLabel{*this, L"SmallLabel", {8, 60, 0, 0}, {.font = FontSpec{L"Tahoma", 11}}};
     Panel panel{*this, L"Panel", {150, 8, 140, 100}};
     Label nestedLabel{panel, L"NestedLabel", {4, 4, 0, 0}, {.font = FontSpec{L"Tahoma", 11}}};
@@ -377,10 +371,8 @@ AreaDifference Compare(const ScreenImage& with, const ScreenImage& without, cons
                 continue;
             }
             ++d.changed;
-            if (Brightness(a) < Brightness(b))
-                ++d.darker;
-            else
-                ++d.lighter;
+            if (Brightness(a) < Brightness(b)) ++d.darker;
+            else ++d.lighter;
         }
     return d;
 }
@@ -399,16 +391,12 @@ const Color kDarkText = Color::Rgb(0x10, 0x20, 0x40);
 // its dark band and its light field, a bold heading, a button and a list with pictures.
 struct ScreenshotForm : Form {
     ScreenshotForm()
-        : Form({L"VXMainForm", 764, 500, FormBorder::SingleWithMinimize, FormPosition::ScreenCenter,
-                kFormColor}) {}
+        : Form({L"VXMainForm", 764, 500, FormBorder::SingleWithMinimize, FormPosition::ScreenCenter, kFormColor}) {}
     Picture background{*this, L"BackgroundPicture", {0, 0, 764, 500}, {.resource = res::kBackground}};
     ImageList osImages{*this, L"ImageList1", res::kImageList1, res::kImageListImageSize};
-    Label benefitsLabel{
-        *this, L"BenefitsLabel", {24, 100, 0, 0}, {.font = FontSpec{L"Tahoma", 16, true, kDarkText}}};
-    Label titleLabel{*this,
-                     L"NavLabel2",
-                     {24, 20, 0, 0},
-                     {.font = FontSpec{L"Tahoma", 13, true, Color::Rgb(255, 255, 255)}}};
+    Label benefitsLabel{*this, L"BenefitsLabel", {24, 100, 0, 0}, {.font = FontSpec{L"Tahoma", 16, true, kDarkText}}};
+    Label titleLabel{
+        *this, L"NavLabel2", {24, 20, 0, 0}, {.font = FontSpec{L"Tahoma", 13, true, Color::Rgb(255, 255, 255)}}};
     Label osVersionLabel{
         *this, L"OSVersionLabel", {24, 160, 0, 0}, {.font = FontSpec{L"Tahoma", 11, false, kDarkText}}};
     Label modemTypeLabel{
@@ -459,11 +447,9 @@ protected:
         ASSERT_EQ(shot.height, 500);
         EXPECT_TRUE(SavePng(shot, ArtifactsFolder() + fileName)) << "could not write the picture";
 
-        for (Label* label : form.Labels())
-            label->SetVisible(false);
+        for (Label* label : form.Labels()) label->SetVisible(false);
         const ScreenImage background = CaptureSettled(form.Handle());
-        for (Label* label : form.Labels())
-            label->SetVisible(true);
+        for (Label* label : form.Labels()) label->SetVisible(true);
 
         for (Label* label : form.Labels()) {
             const Bounds& b = label->GetBounds();

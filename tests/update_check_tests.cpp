@@ -89,8 +89,7 @@ TEST_P(UpdateAnswer, DecidesByTheFirstTokenInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Bodies, UpdateAnswer,
-    testing::Values(AnswerCase{"Exactly1", "TOLVEN|1", 1},
-                    AnswerCase{"Blanks", "  \r\n\t TOLVEN|1 \r\n\r\n", 1},
+    testing::Values(AnswerCase{"Exactly1", "TOLVEN|1", 1}, AnswerCase{"Blanks", "  \r\n\t TOLVEN|1 \r\n\r\n", 1},
                     AnswerCase{"AmidLetters", "<html>abcTOLVEN|1xyz</html>", 1},
                     AnswerCase{"ZeroThenOne", "TOLVEN|0\nTOLVEN|1", 0},
                     AnswerCase{"OneThenZero", "TOLVEN|1\nTOLVEN|0", 0}, AnswerCase{"Two", "TOLVEN|2", 2},
@@ -115,8 +114,7 @@ TEST_P(UpdateStatus, OnlySuccessStatusesCount) {
 
 INSTANTIATE_TEST_SUITE_P(Statuses, UpdateStatus,
                          testing::Values(StatusCase{"200 OK", 1}, StatusCase{"203 Non-Authoritative", 1},
-                                         StatusCase{"299 Whatever", 1},
-                                         StatusCase{"300 Multiple Choices", -1},
+                                         StatusCase{"299 Whatever", 1}, StatusCase{"300 Multiple Choices", -1},
                                          StatusCase{"404 Not Found", -1}, StatusCase{"500 Server Error", -1}),
                          [](const testing::TestParamInfo<StatusCase>& param) {
                              return std::string(param.param.status).substr(0, 3);
@@ -126,11 +124,10 @@ TEST(UpdateCheck, RedirectIsNotFollowed) {
     for (const char* status : {"301 Moved Permanently", "302 Found", "307 Temporary Redirect"}) {
         std::atomic<WORD> port{0};
         LoopbackServer server([&](Connection& connection) {
-            if (connection.Received().rfind("GET /next ", 0) == 0)
-                connection.Send(Response("200 OK", "TOLVEN|1"));
+            if (connection.Received().rfind("GET /next ", 0) == 0) connection.Send(Response("200 OK", "TOLVEN|1"));
             else
-                connection.Send(Response(status, "moved",
-                                         "Location: http://127.0.0.1:" + std::to_string(port) + "/next\r\n"));
+                connection.Send(
+                    Response(status, "moved", "Location: http://127.0.0.1:" + std::to_string(port) + "/next\r\n"));
         });
         port = server.Port();
         EXPECT_EQ(vx::CheckForUpdate(AtServer(server)), -1) << status;
@@ -178,8 +175,7 @@ TEST(UpdateCheck, HugeBodyIsNotReadToTheEnd) {
     // and its memory grows by far less than the body it was offered.
     constexpr std::size_t announced = 256u << 20;
     LoopbackServer server([&](Connection& connection) {
-        const std::string head =
-            "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(announced) + "\r\n\r\n";
+        const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(announced) + "\r\n\r\n";
         if (!connection.Send(head + "TOLVEN|1")) return;
         const std::string block(65536, 'x');
         while (connection.BytesSent() < head.size() + announced && connection.Send(block)) {
@@ -191,10 +187,9 @@ TEST(UpdateCheck, HugeBodyIsNotReadToTheEnd) {
     server.Stop();
     ASSERT_EQ(server.Connections().size(), 1u);
     const Connection& connection = server.Connections().front();
-    std::printf(
-        "huge body: server sent %zu of %zu bytes before send failed (error %d); working set grew by %zu "
-        "bytes\n",
-        connection.BytesSent(), announced, connection.SendError(), growth);
+    std::printf("huge body: server sent %zu of %zu bytes before send failed (error %d); working set grew by %zu "
+                "bytes\n",
+                connection.BytesSent(), announced, connection.SendError(), growth);
     EXPECT_LT(connection.BytesSent(), announced);
     EXPECT_NE(connection.SendError(), 0);
     EXPECT_LT(growth, 16u << 20);
@@ -257,8 +252,7 @@ TEST(UpdateCheck, TrickledBodyReachesTheTotalBound) {
     std::atomic<bool> done{false};
     LoopbackServer server([&](Connection& connection) {
         if (!connection.Send("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\nTOLVEN|1")) return;
-        while (!done && connection.Send("x"))
-            std::this_thread::sleep_for(50ms);
+        while (!done && connection.Send("x")) std::this_thread::sleep_for(50ms);
     });
     vx::UpdateCheckOptions options = AtServer(server);
     options.totalTimeoutMs = 1500;

@@ -138,19 +138,16 @@ private:
             windowClass.hInstance = GetModuleHandleW(nullptr);
             windowClass.lpszClassName = name.c_str();
             RegisterClassW(&windowClass);
-            const HWND window = CreateWindowExW(0, name.c_str(), name.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 100,
-                                                100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+            const HWND window = CreateWindowExW(0, name.c_str(), name.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
             SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
             windows.push_back(window);
         }
         ready_ = true;
         WaitForSingleObject(release_.get(), INFINITE);
-        while (GetMessageW(&message, nullptr, 0, 0) > 0)
-            DispatchMessageW(&message);
-        for (HWND window : windows)
-            DestroyWindow(window);
-        for (const std::wstring& name : classes_)
-            UnregisterClassW(name.c_str(), GetModuleHandleW(nullptr));
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+        for (HWND window : windows) DestroyWindow(window);
+        for (const std::wstring& name : classes_) UnregisterClassW(name.c_str(), GetModuleHandleW(nullptr));
     }
 
     std::vector<std::wstring> classes_;
@@ -183,8 +180,7 @@ TEST_F(UpdateModeTest, ClosesAboutThenProgressThenMainWindow) {
     StandInInstance instance({kMainFormClass, kAboutFormClass, kSettingsFormClass}, true);
     ASSERT_TRUE(instance.Ready());
     CloseRunningInstance(5000);
-    EXPECT_EQ(instance.Closed(),
-              (std::vector<std::wstring>{kAboutFormClass, kSettingsFormClass, kMainFormClass}));
+    EXPECT_EQ(instance.Closed(), (std::vector<std::wstring>{kAboutFormClass, kSettingsFormClass, kMainFormClass}));
 }
 
 TEST_F(UpdateModeTest, MissingWindowsAreSkipped) {
@@ -265,8 +261,8 @@ void StartInstance(RunningInstance& instance) {
 void ShowSecondaryWindows(const RunningInstance& instance) {
     ShowWindow(instance.about, SW_SHOWNOACTIVATE);
     ShowWindow(instance.progress, SW_SHOWNOACTIVATE);
-    ASSERT_TRUE(test::WaitUntil(
-        [&] { return IsWindowVisible(instance.about) && IsWindowVisible(instance.progress); }, 10s));
+    ASSERT_TRUE(
+        test::WaitUntil([&] { return IsWindowVisible(instance.about) && IsWindowVisible(instance.progress); }, 10s));
 }
 
 void ExpectThePrompt(HWND prompt) {
@@ -462,8 +458,7 @@ TEST_F(UpdateModeTest, CheckUpdateWithNoUpdateBringsTheRunningInstanceToTheFront
         << "not brought to the front";
     EXPECT_TRUE(IsWindowVisible(instance.main));
     EXPECT_FALSE(instance.process.WaitForExit(0ms)) << "the instance was closed";
-    EXPECT_EQ(FindWindowExW(nullptr, instance.main, kMainFormClass, nullptr), nullptr)
-        << "a second main window";
+    EXPECT_EQ(FindWindowExW(nullptr, instance.main, kMainFormClass, nullptr), nullptr) << "a second main window";
 }
 
 } // namespace

@@ -129,17 +129,15 @@ TEST_F(ProgramCopy, ReminderStartsTheUpdateModeOnlyAfterFortyFiveWholeDays) {
         DeleteFileW(record.c_str());
         test::DeleteSettingsKey();
         if (c.daysFromNow)
-            WriteRegString(kSettingsRoot, kSettingsKey, L"UpdatedDate",
-                           StoredAt(CurrentDateTime() + *c.daysFromNow), false);
-        else if (c.text)
-            WriteRegString(kSettingsRoot, kSettingsKey, L"UpdatedDate", c.text, false);
+            WriteRegString(kSettingsRoot, kSettingsKey, L"UpdatedDate", StoredAt(CurrentDateTime() + *c.daysFromNow),
+                           false);
+        else if (c.text) WriteRegString(kSettingsRoot, kSettingsKey, L"UpdatedDate", c.text, false);
 
         HWND mainWindow = nullptr;
         test::Process process = StartCopy(mainWindow);
         ASSERT_TRUE(mainWindow);
         if (c.starts) {
-            ASSERT_TRUE(test::WaitUntil([&] { return test::FileExists(record); }, 20s))
-                << "nothing was started";
+            ASSERT_TRUE(test::WaitUntil([&] { return test::FileExists(record); }, 20s)) << "nothing was started";
             const std::vector<std::wstring> arguments = SplitCommandLine(test::ReadTextFile(record));
             ASSERT_EQ(arguments.size(), 2u);
             // The program file's fixed name, not the name of the running copy.
@@ -149,8 +147,7 @@ TEST_F(ProgramCopy, ReminderStartsTheUpdateModeOnlyAfterFortyFiveWholeDays) {
         } else {
             // Had it been started, it would have been by now: the start is made
             // before the main window is shown, and the stand-in records at once.
-            EXPECT_FALSE(test::WaitUntil([&] { return test::FileExists(record); }, 2s))
-                << "something was started";
+            EXPECT_FALSE(test::WaitUntil([&] { return test::FileExists(record); }, 2s)) << "something was started";
         }
         // The main window does not wait for the started process.
         EXPECT_TRUE(IsWindowVisible(mainWindow));
@@ -164,8 +161,7 @@ TEST_F(ProgramCopy, ReminderWithNoProgramFileBesideItStartsNothing) {
     test::Process process = StartCopy(mainWindow);
     ASSERT_TRUE(mainWindow);
     // No message of any kind, and the running copy was not started in its place.
-    EXPECT_FALSE(
-        test::WaitUntil([&] { return test::FindProcessWindow(process.Id(), L"#32770") != nullptr; }, 2s));
+    EXPECT_FALSE(test::WaitUntil([&] { return test::FindProcessWindow(process.Id(), L"#32770") != nullptr; }, 2s));
     EXPECT_EQ(FindWindowExW(nullptr, mainWindow, kMainFormClass, nullptr), nullptr);
     EXPECT_TRUE(IsWindowVisible(mainWindow));
     Close(process, mainWindow);
@@ -184,8 +180,7 @@ TEST_F(ProgramCopy, UpdatesButtonStartsTheUpdaterWithNoCheck) {
     PostMessageW(button, BM_CLICK, 0, 0);
     ASSERT_TRUE(test::WaitUntil([&] { return test::FileExists(test::RunRecordOf(updater)); }, 20s))
         << "the updater did not start";
-    const std::vector<std::wstring> arguments =
-        SplitCommandLine(test::ReadTextFile(test::RunRecordOf(updater)));
+    const std::vector<std::wstring> arguments = SplitCommandLine(test::ReadTextFile(test::RunRecordOf(updater)));
     ASSERT_EQ(arguments.size(), 1u) << "the updater gets no parameters";
     EXPECT_EQ(CompareStringOrdinal(arguments[0].c_str(), -1, updater.c_str(), -1, TRUE), CSTR_EQUAL);
     EXPECT_FALSE(test::FileExists(reminderRecord)) << "the update mode was started";

@@ -43,8 +43,7 @@ TEST(WindowsVersionTest, PreSelectionAndConversionAreExactInverses) {
         EXPECT_EQ(WindowsItemForVersion(code), itemOfCode[code]) << code;
         EXPECT_EQ(ConvertWindowsVersion(WindowsItemForVersion(code)), code) << code;
     }
-    for (int item = 0; item <= 8; ++item)
-        EXPECT_EQ(WindowsItemForVersion(ConvertWindowsVersion(item)), item);
+    for (int item = 0; item <= 8; ++item) EXPECT_EQ(WindowsItemForVersion(ConvertWindowsVersion(item)), item);
     for (int outside : {-1, 9, -100, 100, INT_MIN, INT_MAX}) {
         EXPECT_EQ(WindowsItemForVersion(outside), 0) << outside;
         EXPECT_EQ(ConvertWindowsVersion(outside), -1) << outside;
@@ -170,9 +169,8 @@ TEST(WindowsVersionTest, DetectsTheVersionWineReports) {
     const std::wstring appDefaults = std::wstring(L"\\Software\\Wine\\AppDefaults\\") + kChildName + L"\\";
     SetEnvironmentVariableW(L"VX_WINDOWS_VERSION_CHILD", L"1");
     // Wine 8's win7 and win2008r2 settings report each other's product type, so they are left out.
-    const std::pair<const wchar_t*, int> cases[] = {{L"win2k", 0}, {L"winxp", 1},   {L"win2003", 2},
-                                                    {L"vista", 3}, {L"win2008", 4}, {L"win8", 6},
-                                                    {L"win81", 6}, {L"win10", 8}};
+    const std::pair<const wchar_t*, int> cases[] = {{L"win2k", 0},   {L"winxp", 1}, {L"win2003", 2}, {L"vista", 3},
+                                                    {L"win2008", 4}, {L"win8", 6},  {L"win81", 6},   {L"win10", 8}};
     for (auto [wineVersion, code] : cases) {
         SCOPED_TRACE(testing::Message() << wineVersion);
         WriteRegString(HKEY_CURRENT_USER, appDefaults, L"Version", wineVersion, false);
@@ -204,8 +202,7 @@ TEST(ProcessorMakerTest, NamesAreTestedForIntelThenAmdThenVia) {
         {L"", 0},
         {L"  ", 0},
     };
-    for (auto [name, maker] : cases)
-        EXPECT_EQ(ClassifyProcessorName(name), maker) << testing::PrintToString(name);
+    for (auto [name, maker] : cases) EXPECT_EQ(ClassifyProcessorName(name), maker) << testing::PrintToString(name);
 }
 
 TEST(ProcessorMakerTest, DetectionReadsTheFirstProcessorsNameFromTheRegistry) {
@@ -234,10 +231,8 @@ TEST(ProcessorMakerTest, StoredChoiceIsPreSelectedAndOnlyAMissingOneIsDetected) 
     EXPECT_EQ(PreselectedProcessorItem(5), 5); // passed on unchanged; the list then shows nothing
     EXPECT_EQ(PreselectedProcessorItem(-2), -2);
 
-    if (saved)
-        WriteRegRaw(HKEY_LOCAL_MACHINE, kProcessorKey, kProcessorNameValue, *saved, false);
-    else
-        DeleteRegValue(HKEY_LOCAL_MACHINE, kProcessorKey, kProcessorNameValue, false);
+    if (saved) WriteRegRaw(HKEY_LOCAL_MACHINE, kProcessorKey, kProcessorNameValue, *saved, false);
+    else DeleteRegValue(HKEY_LOCAL_MACHINE, kProcessorKey, kProcessorNameValue, false);
 }
 
 } // namespace

@@ -10,8 +10,7 @@
 namespace vx::ui {
 namespace {
 
-const FormLayout kAboutLayout{L"VXAboutForm", 700, 441, FormBorder::SingleCloseOnly,
-                              FormPosition::OwnerFormCenter};
+const FormLayout kAboutLayout{L"VXAboutForm", 700, 441, FormBorder::SingleCloseOnly, FormPosition::OwnerFormCenter};
 
 constexpr Color kLinkBlue = Color::Rgb(0, 102, 204);
 constexpr Color kBannerText = Color::Rgb(255, 255, 255);

@@ -79,14 +79,12 @@ std::wstring ReadQuotedField(std::wstring_view line, std::size_t& pos) {
 
 std::wstring ReadPlainField(std::wstring_view line, std::size_t& pos) {
     const std::size_t start = pos;
-    while (pos < line.size() && line[pos] != L',' && !IsCaptionSpace(line[pos]))
-        ++pos;
+    while (pos < line.size() && line[pos] != L',' && !IsCaptionSpace(line[pos])) ++pos;
     return std::wstring(line.substr(start, pos - start));
 }
 
 void SkipSpace(std::wstring_view line, std::size_t& pos) {
-    while (pos < line.size() && IsCaptionSpace(line[pos]))
-        ++pos;
+    while (pos < line.size() && IsCaptionSpace(line[pos])) ++pos;
 }
 
 // Scans the table for the key; a row missing a field it needs ends the scan,
@@ -122,14 +120,10 @@ bool TakesCaption(ComponentKind kind) {
 
 std::wstring DecodeCaptionTable(std::span<const std::byte> bytes) {
     std::wstring text;
-    if (StartsWith(bytes, {0xFF, 0xFE}))
-        text = DecodeUtf16(bytes.subspan(2), false);
-    else if (StartsWith(bytes, {0xFE, 0xFF}))
-        text = DecodeUtf16(bytes.subspan(2), true);
-    else if (StartsWith(bytes, {0xEF, 0xBB, 0xBF}))
-        text = DecodeMultiByte(bytes.subspan(3), CP_UTF8);
-    else
-        text = DecodeMultiByte(bytes, CP_ACP);
+    if (StartsWith(bytes, {0xFF, 0xFE})) text = DecodeUtf16(bytes.subspan(2), false);
+    else if (StartsWith(bytes, {0xFE, 0xFF})) text = DecodeUtf16(bytes.subspan(2), true);
+    else if (StartsWith(bytes, {0xEF, 0xBB, 0xBF})) text = DecodeMultiByte(bytes.subspan(3), CP_UTF8);
+    else text = DecodeMultiByte(bytes, CP_ACP);
     const std::size_t nul = text.find(L'\0');
     if (nul != std::wstring::npos) text.resize(nul);
     return text;
@@ -165,8 +159,7 @@ std::vector<std::wstring> SplitCaptionRow(std::wstring_view line) {
     return fields;
 }
 
-std::wstring FindCaption(std::wstring_view table, std::wstring_view formName,
-                         std::wstring_view componentName) {
+std::wstring FindCaption(std::wstring_view table, std::wstring_view formName, std::wstring_view componentName) {
     std::wstring result;
     ScanForCaption(table, formName, componentName, result);
     return result;
@@ -209,8 +202,7 @@ std::optional<std::wstring> LoadCaptionTable(std::wstring_view language, HMODULE
     return DecodeCaptionTable(std::span(static_cast<const std::byte*>(data), size));
 }
 
-std::wstring GetCaption(std::wstring_view formName, std::wstring_view componentName,
-                        HMODULE module) noexcept {
+std::wstring GetCaption(std::wstring_view formName, std::wstring_view componentName, HMODULE module) noexcept {
     std::wstring result;
     try {
         const std::optional<std::wstring> table = LoadCaptionTable(CaptionLanguage(), module);

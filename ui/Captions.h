@@ -21,8 +21,7 @@ namespace vx::ui {
 // The text of one table fetched by (form name, component name); both names
 // ignore the case of A to Z and the last matching row wins. Gives "" when no
 // row matches or the table cannot be read.
-std::wstring GetCaption(std::wstring_view formName, std::wstring_view componentName,
-                        HMODULE module = nullptr) noexcept;
+std::wstring GetCaption(std::wstring_view formName, std::wstring_view componentName, HMODULE module = nullptr) noexcept;
 
 // Sets the window's title and the captions of the labels, panels, buttons,
 // menu items and memos it owns from the table rows of its form name.
@@ -51,8 +50,7 @@ std::vector<std::wstring> SplitCaptionLines(std::wstring_view text);
 std::vector<std::wstring> SplitCaptionRow(std::wstring_view line);
 
 // GetCaption and ApplyCaptions over a decoded table text.
-std::wstring FindCaption(std::wstring_view table, std::wstring_view formName,
-                         std::wstring_view componentName);
+std::wstring FindCaption(std::wstring_view table, std::wstring_view formName, std::wstring_view componentName);
 void ApplyCaptionTable(std::wstring_view table, CaptionTarget& target);
 
 } // namespace vx::ui

@@ -36,11 +36,8 @@ const LabelOptions kNavLabel{.font = kNavFont, .cursor = Cursor::HandPoint};
 const LabelOptions kHelpNavLabel{.font = kHelpNavFont, .cursor = Cursor::HandPoint};
 const LabelOptions kBoldText{.font = kBoldTextFont};
 const LabelOptions kWindowFontText{};
-const LabelOptions kDescription{.font = kDescriptionFont,
-                                .autoSize = false,
-                                .wordWrap = true,
-                                .verticalCenter = true,
-                                .showAccelChar = false};
+const LabelOptions kDescription{
+    .font = kDescriptionFont, .autoSize = false, .wordWrap = true, .verticalCenter = true, .showAccelChar = false};
 const LabelOptions kRightAligned{.alignment = TextAlign::Right};
 
 PictureOptions NavPicture(const wchar_t* resource) {
@@ -71,6 +68,8 @@ POINT HelpMenuPoint(const RECT& window, SIZE client, const Bounds& helpIcon) noe
                  window.top + (outerHeight - client.cy) + helpIcon.top + helpIcon.height};
 }
 
+// The layout table: one control per line, in painting order.
+// clang-format off
 TVXMainForm::TVXMainForm()
     : Form({L"VXMainForm", 764, 500, FormBorder::SingleWithMinimize, FormPosition::ScreenCenter}),
       ImageList1(*this, L"ImageList1", res::kImageList1, res::kImageListImageSize),
@@ -124,13 +123,15 @@ TVXMainForm::TVXMainForm()
     FillLists();
     BindHandlers();
 }
+// clang-format on
 
 void TVXMainForm::SetCompanions(TVXAboutForm& about, TVXSettingsForm& settings) noexcept {
     about_ = &about;
     settings_ = &settings;
     // The About window's Help button acts as the help key does here.
     try {
-        about.SetHelpKeyHandler([this](const MSG& message, bool& handled) { ApplicationEventsShortCut(message, handled); });
+        about.SetHelpKeyHandler(
+            [this](const MSG& message, bool& handled) { ApplicationEventsShortCut(message, handled); });
     } catch (...) {
     }
 }
@@ -159,15 +160,15 @@ void TVXMainForm::BindHandlers() {
     HelpFilePopup.OnClick = Bind(&TVXMainForm::HelpFilePopupClick);
     for (Control* control : {static_cast<Control*>(&NavButton1), static_cast<Control*>(&NavStatic1)})
         control->OnClick = Bind(&TVXMainForm::NavButton1Click);
-    for (Control* control : {static_cast<Control*>(&NavButton2), static_cast<Control*>(&NavStatic2),
-                             static_cast<Control*>(&LinkLabel6)})
+    for (Control* control :
+         {static_cast<Control*>(&NavButton2), static_cast<Control*>(&NavStatic2), static_cast<Control*>(&LinkLabel6)})
         control->OnClick = Bind(&TVXMainForm::NavButton2Click);
-    for (Control* control : {static_cast<Control*>(&NavButton3), static_cast<Control*>(&NavStatic3),
-                             static_cast<Control*>(&LinkLabel5)})
+    for (Control* control :
+         {static_cast<Control*>(&NavButton3), static_cast<Control*>(&NavStatic3), static_cast<Control*>(&LinkLabel5)})
         control->OnClick = Bind(&TVXMainForm::NavButton3Click);
     TechSupportPopup.OnClick = Bind(&TVXMainForm::NavButton3Click);
-    for (Control* control : {static_cast<Control*>(&NavButton4), static_cast<Control*>(&NavStatic4),
-                             static_cast<Control*>(&LinkLabel7)})
+    for (Control* control :
+         {static_cast<Control*>(&NavButton4), static_cast<Control*>(&NavStatic4), static_cast<Control*>(&LinkLabel7)})
         control->OnClick = Bind(&TVXMainForm::NavButton4Click);
     for (Control* control :
          {static_cast<Control*>(&NavButton1), static_cast<Control*>(&NavButton2), static_cast<Control*>(&NavButton3),
@@ -189,7 +190,8 @@ void TVXMainForm::BindHandlers() {
 void TVXMainForm::FormCreate() noexcept {
     try {
         SetUpWindow(*this);
-        std::wstring dateText = FormatStoredDate(ReadRegString(kSettingsRoot, kSettingsKey, L"UpdatedDate", L"", false));
+        std::wstring dateText =
+            FormatStoredDate(ReadRegString(kSettingsRoot, kSettingsKey, L"UpdatedDate", L"", false));
         if (dateText.empty())
             dateText = FormatStoredDate(ReadRegString(kSettingsRoot, kSettingsKey, L"InstalledDate", L"", false));
         const int internetType = ReadRegInteger(kSettingsRoot, kSettingsKey, kInternetTypeValue, 0, false);

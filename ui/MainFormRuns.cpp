@@ -30,8 +30,9 @@ constexpr wchar_t kMainFormName[] = L"VXMainForm";
 // The steps both runs share: what a user sees the program look at first.
 #define VX_DETECTION_STEPS                                                                                             \
     {L"MessageChange0", 2}, {L"MessageChange1", 2}, {L"MessageChange2", 3}, {L"MessageChange3", 1},                    \
-        {L"MessageChange4", 2}, {L"MessageChange5", 4}, {L"MessageChange6", 4}, {L"MessageChange7", 2},                \
-        {L"MessageChange8", 3}
+        {L"MessageChange4", 2}, {L"MessageChange5", 4}, {L"MessageChange6", 4}, {L"MessageChange7", 2}, {              \
+        L"MessageChange8", 3                                                                                           \
+    }
 
 constexpr RunStep kOptimiseSteps[] = {VX_DETECTION_STEPS, {L"MessageChange9", 4}, {L"MessageChange10", 6}};
 constexpr RunStep kRestoreSteps[] = {VX_DETECTION_STEPS, {L"MessageChange11", 6}};
@@ -47,7 +48,7 @@ static_assert(StepTotal(kOptimiseSteps, std::size(kOptimiseSteps)) == 33);
 static_assert(StepTotal(kRestoreSteps, std::size(kRestoreSteps)) == 29);
 
 constexpr UINT kRestartOfferStyle = MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2; // 308
-constexpr UINT kRestoreConfirmationStyle = MB_OKCANCEL | MB_ICONWARNING;      // 49
+constexpr UINT kRestoreConfirmationStyle = MB_OKCANCEL | MB_ICONWARNING;       // 49
 constexpr wchar_t kParagraphBreak[] = L"\r\n\r\n";
 
 std::wstring MainCaption(const wchar_t* key) {
@@ -119,7 +120,8 @@ void TVXMainForm::GoButtonClick(Component&) noexcept {
 void TVXMainForm::RestoreButtonClick(Component&) noexcept {
     if (runUnderWay_) return;
     try {
-        const std::wstring question = MainCaption(L"MessageBoxReset1") + kParagraphBreak + MainCaption(L"MessageBoxReset2");
+        const std::wstring question =
+            MainCaption(L"MessageBoxReset1") + kParagraphBreak + MainCaption(L"MessageBoxReset2");
         if (MessageBoxW(Handle(), question.c_str(), Title().c_str(), kRestoreConfirmationStyle) != IDOK) return;
         if (!Handle()) return;
         PlayClickSound();

@@ -36,8 +36,7 @@ RECT MonitorBoundsAt(POINT point) noexcept {
         if (GetMonitorInfoW(monitor, &info)) return info.rcMonitor;
     const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
     const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    return RECT{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    return RECT{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
 
 LONG Clamped(long long value) noexcept {
@@ -63,10 +62,8 @@ POINT KeepTipOnMonitor(POINT point, SIZE size, const RECT& monitor, POINT pointe
 
 std::wstring_view TrimmedShortHint(std::wstring_view hint) noexcept {
     hint = hint.substr(0, hint.find(L'|'));
-    while (!hint.empty() && hint.front() <= L' ')
-        hint.remove_prefix(1);
-    while (!hint.empty() && hint.back() <= L' ')
-        hint.remove_suffix(1);
+    while (!hint.empty() && hint.front() <= L' ') hint.remove_prefix(1);
+    while (!hint.empty() && hint.back() <= L' ') hint.remove_suffix(1);
     return hint;
 }
 
@@ -145,8 +142,8 @@ RECT THintWindowFix::CalcHintRect(int, std::wstring_view hint, const void*) noex
 
 UniqueTipWindow THintWindowFix::CreateNativeTip(std::wstring_view text, POINT point) noexcept {
     UniqueTipWindow tip(CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, kTipStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                        GetModuleHandleW(nullptr), nullptr));
+                                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                        nullptr));
     if (!tip) return {};
     try {
         if (!SetWindowPos(tip.get(), HWND_TOPMOST, 0, 0, 0, 0, kTopmostWithoutActivating)) return {};
@@ -158,8 +155,7 @@ UniqueTipWindow THintWindowFix::CreateNativeTip(std::wstring_view text, POINT po
         // that cannot tell still shows the hint: the size is only an estimate
         // for keeping the tip on the monitor.
         RECT margins{};
-        if (!SendMessageW(tip.get(), TTM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&margins)))
-            margins = RECT{};
+        if (!SendMessageW(tip.get(), TTM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&margins))) margins = RECT{};
         const SIZE size{textRect.right + 2 * (margins.right - margins.left),
                         textRect.bottom + 2 * (margins.bottom - margins.top)};
         POINT pointer{};

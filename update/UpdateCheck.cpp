@@ -25,8 +25,8 @@ bool SetNumberOption(HINTERNET handle, DWORD option, DWORD value) noexcept {
 std::optional<DWORD> QueryNumberHeader(HINTERNET request, DWORD query) noexcept {
     DWORD value = 0;
     DWORD size = sizeof value;
-    if (!WinHttpQueryHeaders(request, query | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX, &value,
-                             &size, WINHTTP_NO_HEADER_INDEX))
+    if (!WinHttpQueryHeaders(request, query | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX, &value, &size,
+                             WINHTTP_NO_HEADER_INDEX))
         return std::nullopt;
     return value;
 }
@@ -54,13 +54,11 @@ UniqueWinHttpHandle OpenQueryRequest(HINTERNET connection, const UpdateCheckOpti
     // Either switch alone turns following off; both are tried.
     const bool policySet =
         SetNumberOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, WINHTTP_OPTION_REDIRECT_POLICY_NEVER);
-    const bool featureSet =
-        SetNumberOption(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_REDIRECTS);
+    const bool featureSet = SetNumberOption(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_REDIRECTS);
     if (!policySet && !featureSet) return {};
     // The session's receive time-out does not cover the wait for the response
     // headers on every implementation; this option does.
-    if (!SetNumberOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, options.receiveTimeoutMs))
-        return {};
+    if (!SetNumberOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, options.receiveTimeoutMs)) return {};
     if (!WinHttpAddRequestHeaders(request.get(), kExtraHeaders, static_cast<DWORD>(-1),
                                   WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE))
         return {};

@@ -41,8 +41,7 @@ std::string Hex(const std::vector<BYTE>& data) {
 class CatalogueGuard : public ::testing::Environment {
 public:
     void SetUp() override {
-        for (const TweakEntry& entry : TweakCatalogue())
-            saved_.push_back(ReadLocation(entry.number));
+        for (const TweakEntry& entry : TweakCatalogue()) saved_.push_back(ReadLocation(entry.number));
     }
     void TearDown() override {
         ClearEngineState();
@@ -55,8 +54,7 @@ private:
     std::vector<std::optional<RegValue>> saved_;
 };
 
-[[maybe_unused]] ::testing::Environment* const kGuard =
-    ::testing::AddGlobalTestEnvironment(new CatalogueGuard);
+[[maybe_unused]] ::testing::Environment* const kGuard = ::testing::AddGlobalTestEnvironment(new CatalogueGuard);
 
 } // namespace
 
@@ -144,8 +142,7 @@ std::map<std::wstring, RegValue> ReadOriginals() {
     for (DWORD index = 0;; ++index) {
         wchar_t name[512];
         DWORD nameLength = 512;
-        if (RegEnumValueW(key.get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
+        if (RegEnumValueW(key.get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
         if (auto value = ReadRegRaw(kSettingsRoot, kOriginalsKey, name, false)) values[name] = *value;
     }
@@ -154,8 +151,7 @@ std::map<std::wstring, RegValue> ReadOriginals() {
 
 void ClearEngineState() {
     DeleteSettingsKey();
-    for (const TweakEntry& entry : TweakCatalogue())
-        DeleteLocation(entry.number);
+    for (const TweakEntry& entry : TweakCatalogue()) DeleteLocation(entry.number);
 }
 
 const std::vector<SeedValue>& SeedValues() {
@@ -172,14 +168,13 @@ const std::vector<SeedValue>& SeedValues() {
 }
 
 void Seed() {
-    for (const SeedValue& seed : SeedValues())
-        PutLocation(seed.entry, seed.value);
+    for (const SeedValue& seed : SeedValues()) PutLocation(seed.entry, seed.value);
 }
 
 std::wstring LocationKey(const TweakEntry& entry) {
     const std::wstring root = entry.root == HKEY_CURRENT_USER ? L"HKCU" : L"HKLM";
-    return std::wstring(kLocationPrefix) + (entry.number < 10 ? L"0" : L"") + std::to_wstring(entry.number) +
-           L" " + root + std::wstring(entry.keyPath) + L"|" + std::wstring(entry.valueName);
+    return std::wstring(kLocationPrefix) + (entry.number < 10 ? L"0" : L"") + std::to_wstring(entry.number) + L" " +
+           root + std::wstring(entry.keyPath) + L"|" + std::wstring(entry.valueName);
 }
 
 Snapshot TakeSnapshot() {
@@ -187,13 +182,11 @@ Snapshot TakeSnapshot() {
     for (const TweakEntry& entry : TweakCatalogue()) {
         snapshot[LocationKey(entry)] = ReadLocation(entry.number);
         if (entry.backupDefault)
-            snapshot[kSettingPrefix + std::wstring(entry.valueName)] =
-                ReadSetting(std::wstring(entry.valueName));
+            snapshot[kSettingPrefix + std::wstring(entry.valueName)] = ReadSetting(std::wstring(entry.valueName));
     }
     for (const wchar_t* name : {kRestoreValue, kInternetTypeValue, kProcessorTypeValue, kSpeedSettingValue})
         snapshot[kSettingPrefix + std::wstring(name)] = ReadSetting(name);
-    for (const auto& [name, value] : ReadOriginals())
-        snapshot[kOriginalPrefix + name] = value;
+    for (const auto& [name, value] : ReadOriginals()) snapshot[kOriginalPrefix + name] = value;
     return snapshot;
 }
 

@@ -110,8 +110,7 @@ public:
     void Stop() {
         stopping_ = true;
         if (acceptor_.joinable()) acceptor_.join();
-        for (std::thread& worker : workers_)
-            worker.join();
+        for (std::thread& worker : workers_) worker.join();
         workers_.clear();
         if (listener_ != INVALID_SOCKET) closesocket(std::exchange(listener_, INVALID_SOCKET));
     }
@@ -150,8 +149,7 @@ private:
     std::list<std::thread> workers_;
 };
 
-inline std::string Response(std::string_view status, std::string_view body,
-                            std::string_view extraHeaders = "") {
+inline std::string Response(std::string_view status, std::string_view body, std::string_view extraHeaders = "") {
     return "HTTP/1.1 " + std::string(status) +
            "\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) + "\r\n" +
            std::string(extraHeaders) + "Connection: close\r\n\r\n" + std::string(body);

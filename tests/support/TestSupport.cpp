@@ -13,8 +13,7 @@ namespace vx::test {
 void DeleteKeyTree(HKEY root, std::wstring_view keyPath, bool use64BitView) {
     std::wstring path(keyPath);
     if (!path.empty() && path.front() == L'\\') path.erase(0, 1);
-    while (!path.empty() && path.back() == L'\\')
-        path.pop_back();
+    while (!path.empty() && path.back() == L'\\') path.pop_back();
     UniqueRegKey key;
     const REGSAM access = KEY_ALL_ACCESS | (use64BitView ? KEY_WOW64_64KEY : KEY_WOW64_32KEY);
     if (RegOpenKeyExW(root, path.c_str(), 0, access, key.put()) != ERROR_SUCCESS) return;
@@ -44,8 +43,7 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 HWND WaitForWindow(std::wstring_view className, std::chrono::milliseconds timeout, HWND after) {
     HWND found = nullptr;
     const std::wstring name(className);
-    WaitUntil([&] { return (found = FindWindowExW(nullptr, after, name.c_str(), nullptr)) != nullptr; },
-              timeout);
+    WaitUntil([&] { return (found = FindWindowExW(nullptr, after, name.c_str(), nullptr)) != nullptr; }, timeout);
     return found;
 }
 
@@ -60,8 +58,7 @@ bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 
 std::string Narrow(std::wstring_view text) {
     std::string result;
-    for (wchar_t c : text)
-        result += c < 0x80 ? static_cast<char>(c) : '?';
+    for (wchar_t c : text) result += c < 0x80 ? static_cast<char>(c) : '?';
     return result;
 }
 
@@ -136,8 +133,8 @@ TemporaryFolder::TemporaryFolder() {
     wchar_t base[MAX_PATH];
     GetTempPathW(MAX_PATH, base);
     for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-        std::wstring candidate = std::wstring(base) + L"vxtest-" + std::to_wstring(GetCurrentProcessId()) +
-                                 L"-" + std::to_wstring(GetTickCount() + attempt);
+        std::wstring candidate = std::wstring(base) + L"vxtest-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                 std::to_wstring(GetTickCount() + attempt);
         if (CreateDirectoryW(candidate.c_str(), nullptr)) path_ = candidate + L"\\";
     }
 }
@@ -149,8 +146,7 @@ TemporaryFolder::~TemporaryFolder() {
     HANDLE search = FindFirstFileW(pattern.c_str(), &entry);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileW((path_ + entry.cFileName).c_str());
+            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((path_ + entry.cFileName).c_str());
         } while (FindNextFileW(search, &entry));
         FindClose(search);
     }
@@ -185,8 +181,8 @@ Process::Process(const std::wstring& program, const std::wstring& arguments) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info))
         return;
     CloseHandle(info.hThread);
     process_.reset(info.hProcess);
@@ -199,8 +195,7 @@ Process::~Process() {
 
 std::optional<DWORD> Process::WaitForExit(std::chrono::milliseconds timeout) {
     if (!process_) return std::nullopt;
-    if (WaitForSingleObject(process_.get(), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
-        return std::nullopt;
+    if (WaitForSingleObject(process_.get(), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) return std::nullopt;
     DWORD code = 0;
     GetExitCodeProcess(process_.get(), &code);
     return code;

@@ -79,7 +79,7 @@ void Application::Initialize() noexcept {
     // The picture decoder is a COM object; a failure here only costs the pictures.
     (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES |
-                                                         ICC_PROGRESS_CLASS | ICC_USEREX_CLASSES};
+                                                        ICC_PROGRESS_CLASS | ICC_USEREX_CLASSES};
     InitCommonControlsEx(&controls);
     SetShellOwnerWindow(Handle());
 }
@@ -176,8 +176,11 @@ void Application::SetMouseControl(Control* control) noexcept {
     HintControlChanged(control);
 }
 
-void Application::MouseLeftWindow(HWND window) noexcept {
+bool Application::MouseLeftWindow(HWND window) noexcept {
+    POINT pointer{};
+    if (GetCursorPos(&pointer) && WindowFromPoint(pointer) == window) return false;
     if (mouseControl_ && mouseControl_->MouseWindow() == window) SetMouseControl(nullptr);
+    return true;
 }
 
 void Application::ControlDestroyed(Control& control) noexcept {

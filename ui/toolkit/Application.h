@@ -73,17 +73,19 @@ public:
     // previous control gets its leave event, the new one its enter event.
     Control* MouseControl() const noexcept { return mouseControl_; }
     void SetMouseControl(Control* control) noexcept;
-    void MouseLeftWindow(HWND window) noexcept;
+    // A window's leave notice. False when the pointer is in fact still over the
+    // window (a notice that came late): the window then keeps tracking it.
+    bool MouseLeftWindow(HWND window) noexcept;
     void ControlDestroyed(Control& control) noexcept;
 
     // Hints.
     bool ShowHint() const noexcept { return showHint_; }
     void SetShowHint(bool on) noexcept;
-    int HintPause() const noexcept { return hintPause_; }           // before a hint shows
+    int HintPause() const noexcept { return hintPause_; } // before a hint shows
     void SetHintPause(int ms) noexcept { hintPause_ = ms; }
     int HintShortPause() const noexcept { return hintShortPause_; } // before the next, while one shows
     void SetHintShortPause(int ms) noexcept { hintShortPause_ = ms; }
-    int HintHidePause() const noexcept { return hintHidePause_; }   // how long a hint stays
+    int HintHidePause() const noexcept { return hintHidePause_; } // how long a hint stays
     void SetHintHidePause(int ms) noexcept { hintHidePause_ = ms; }
 
     // The current hint text: the hint of the control under the mouse. Every change runs OnHint.

@@ -9,9 +9,7 @@ namespace vx::ui {
 
 class Color {
 public:
-    static constexpr Color Rgb(BYTE red, BYTE green, BYTE blue) noexcept {
-        return Color(RGB(red, green, blue), -1);
-    }
+    static constexpr Color Rgb(BYTE red, BYTE green, BYTE blue) noexcept { return Color(RGB(red, green, blue), -1); }
     static constexpr Color System(int index) noexcept { return Color(0, index); }
 
     COLORREF Value() const noexcept { return systemIndex_ >= 0 ? GetSysColor(systemIndex_) : rgb_; }

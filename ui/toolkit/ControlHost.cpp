@@ -114,7 +114,10 @@ void ControlHost::OnPaint() noexcept {
 void ControlHost::OnMouseMove(POINT point) noexcept {
     Control* hit = GraphicChildAt(point);
     Application::Instance().SetMouseControl(hit ? hit : HostControl());
-    if (trackingLeave_) return;
+    if (!trackingLeave_) TrackMouseLeave();
+}
+
+void ControlHost::TrackMouseLeave() noexcept {
     TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, HostHandle(), 0};
     trackingLeave_ = TrackMouseEvent(&track) != FALSE;
 }
@@ -173,7 +176,7 @@ LRESULT ControlHost::HostMessage(UINT message, WPARAM wParam, LPARAM lParam, boo
         return 0;
     case WM_MOUSELEAVE:
         trackingLeave_ = false;
-        Application::Instance().MouseLeftWindow(HostHandle());
+        if (!Application::Instance().MouseLeftWindow(HostHandle())) TrackMouseLeave();
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:

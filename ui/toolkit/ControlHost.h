@@ -55,6 +55,7 @@ private:
     void PaintTo(HDC target, const RECT& area) noexcept;
     void OnPaint() noexcept;
     void OnMouseMove(POINT point) noexcept;
+    void TrackMouseLeave() noexcept;
     void OnButtonDown(POINT point) noexcept;
     void OnButtonUp(POINT point) noexcept;
     bool OnSetCursor(HWND cursorWindow, WORD hitTest) noexcept;

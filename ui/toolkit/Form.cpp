@@ -93,8 +93,7 @@ bool Form::Create(HWND owner, bool isMainForm) noexcept {
         RECT frame{0, 0, layout_.clientWidth, layout_.clientHeight};
         AdjustWindowRectEx(&frame, style, FALSE, exStyle);
         if (!CreateHandle(className.c_str(), title_.c_str(), style, exStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                          frame.right - frame.left, frame.bottom - frame.top, isMainForm ? nullptr : owner,
-                          nullptr))
+                          frame.right - frame.left, frame.bottom - frame.top, isMainForm ? nullptr : owner, nullptr))
             return false;
         application.AddForm(*this);
     } catch (...) {
@@ -306,12 +305,11 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
     case WM_COMMAND:
         return OnCommand(wParam, lParam);
     case DM_GETDEFID:
-        if (defaultButton_ && defaultButton_->Handle())
-            return MAKELRESULT(defaultButton_->ControlId(), DC_HASDEFID);
+        if (defaultButton_ && defaultButton_->Handle()) return MAKELRESULT(defaultButton_->ControlId(), DC_HASDEFID);
         return 0;
     case WM_NEXTDLGCTL: {
-        const HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
-                                         : GetNextDlgTabItem(Handle(), GetFocus(), wParam != 0);
+        const HWND next =
+            LOWORD(lParam) ? reinterpret_cast<HWND>(wParam) : GetNextDlgTabItem(Handle(), GetFocus(), wParam != 0);
         if (next) ::SetFocus(next);
         return 0;
     }

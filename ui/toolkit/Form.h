@@ -113,8 +113,7 @@ public:
     Color HostColor() const noexcept override { return layout_.color; }
 
     // A handler method of the derived window as an event: Bind(&TVXMainForm::GoButtonClick).
-    template <typename Derived>
-    NotifyEvent Bind(void (Derived::*method)(Component& sender) noexcept) {
+    template <typename Derived> NotifyEvent Bind(void (Derived::*method)(Component& sender) noexcept) {
         return [this, method](Component& sender) { (static_cast<Derived*>(this)->*method)(sender); };
     }
 

@@ -58,8 +58,8 @@ void Label::AdjustSize() noexcept {
     if (!options_.autoSize) return;
     try {
         Bounds bounds = GetBounds();
-        const SIZE size = MeasureText(caption_, EffectiveFont().Handle(), DrawFlags(),
-                                      options_.wordWrap ? bounds.width : 0);
+        const SIZE size =
+            MeasureText(caption_, EffectiveFont().Handle(), DrawFlags(), options_.wordWrap ? bounds.width : 0);
         if (!options_.wordWrap) {
             if (options_.alignment == TextAlign::Right) bounds.left += bounds.width - size.cx;
             bounds.width = size.cx;

@@ -60,10 +60,9 @@ void WinControl::CreateHandle() noexcept {
     if (!Enabled()) style |= WS_DISABLED;
     if (tabStop_) style |= WS_TABSTOP;
     const Bounds& b = GetBounds();
-    const HWND hwnd = CreateWindowExW(windowClass.exStyle, windowClass.name, text_.c_str(), style, b.left, b.top,
-                                      b.width, b.height, parent,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)),
-                                      GetModuleHandleW(nullptr), nullptr);
+    const HWND hwnd =
+        CreateWindowExW(windowClass.exStyle, windowClass.name, text_.c_str(), style, b.left, b.top, b.width, b.height,
+                        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) return;
     if (!SetWindowSubclass(hwnd, &WinControl::SubclassProcedure, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
         DestroyWindow(hwnd);
@@ -89,6 +88,11 @@ void WinControl::SetText(std::wstring_view text) {
     if (hwnd_) SetWindowTextW(hwnd_, text_.c_str());
 }
 
+void WinControl::TrackMouseLeave() noexcept {
+    TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, hwnd_, 0};
+    trackingLeave_ = TrackMouseEvent(&track) != FALSE;
+}
+
 void WinControl::BoundsChanged(const Bounds&) noexcept {
     const Bounds& b = GetBounds();
     if (hwnd_) SetWindowPos(hwnd_, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -106,14 +110,11 @@ LRESULT WinControl::ControlMessage(UINT message, WPARAM wParam, LPARAM lParam) n
     switch (message) {
     case WM_MOUSEMOVE:
         Application::Instance().SetMouseControl(this);
-        if (!trackingLeave_) {
-            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, hwnd_, 0};
-            trackingLeave_ = TrackMouseEvent(&track) != FALSE;
-        }
+        if (!trackingLeave_) TrackMouseLeave();
         break;
     case WM_MOUSELEAVE:
         trackingLeave_ = false;
-        Application::Instance().MouseLeftWindow(hwnd_);
+        if (!Application::Instance().MouseLeftWindow(hwnd_)) TrackMouseLeave();
         break;
     case WM_SETCURSOR:
         if (reinterpret_cast<HWND>(wParam) == hwnd_ && LOWORD(lParam) == HTCLIENT) {

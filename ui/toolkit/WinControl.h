@@ -73,8 +73,9 @@ protected:
     void EnabledChanged() noexcept override;
 
 private:
-    static LRESULT CALLBACK SubclassProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                              UINT_PTR id, DWORD_PTR self) noexcept;
+    void TrackMouseLeave() noexcept;
+    static LRESULT CALLBACK SubclassProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                              DWORD_PTR self) noexcept;
 
     HWND hwnd_ = nullptr;
     int id_ = 0;

@@ -24,11 +24,11 @@ bool Window::RegisterWindowClass(const wchar_t* className, UINT classStyle, HICO
     return RegisterClassExW(&windowClass) != 0;
 }
 
-bool Window::CreateHandle(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, int x,
-                          int y, int width, int height, HWND parent, HMENU menuOrId) noexcept {
+bool Window::CreateHandle(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, int x, int y,
+                          int width, int height, HWND parent, HMENU menuOrId) noexcept {
     if (hwnd_) return true;
-    CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menuOrId,
-                    GetModuleHandleW(nullptr), this);
+    CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menuOrId, GetModuleHandleW(nullptr),
+                    this);
     return hwnd_ != nullptr;
 }
 
