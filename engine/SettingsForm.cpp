@@ -21,7 +21,8 @@ const ui::PanelOptions kSettingsPanelOptions{.color = Color::System(COLOR_WINDOW
 
 constexpr Bounds kHeadingBounds{42, 30, 0, 0};
 const ui::LabelOptions kHeadingOptions{
-    .font = ui::FontSpec{.face = L"Tahoma", .pixelHeight = 11, .bold = true, .color = Color::System(COLOR_WINDOWTEXT)},
+    .font =
+        ui::LayoutFont{.face = L"Tahoma", .pixelHeight = 11, .bold = true, .color = Color::System(COLOR_WINDOWTEXT)},
     .verticalCenter = true};
 
 constexpr Bounds kMainProgressBounds{42, 59, 401, 17};

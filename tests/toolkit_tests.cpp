@@ -228,12 +228,12 @@ struct FontForm : Form {
     Label plainLabel{*this, L"PlainLabel", {8, 8, 0, 0}};
     // 16 pixels are 12 points, 11 pixels 8 points.
     Label bigBoldLabel{
-        *this, L"BigBoldLabel", {8, 30, 0, 0}, {.font = FontSpec{L"Tahoma", 16, true, Color::Rgb(200, 0, 0)}}};
-    Label smallLabel{*this, L"SmallLabel", {8, 60, 0, 0}, {.font = FontSpec{L"Tahoma", 11}}};
+        *this, L"BigBoldLabel", {8, 30, 0, 0}, {.font = LayoutFont{L"Tahoma", 16, true, Color::Rgb(200, 0, 0)}}};
+    Label smallLabel{*this, L"SmallLabel", {8, 60, 0, 0}, {.font = LayoutFont{L"Tahoma", 11}}};
     Panel panel{*this, L"Panel", {150, 8, 140, 100}};
-    Label nestedLabel{panel, L"NestedLabel", {4, 4, 0, 0}, {.font = FontSpec{L"Tahoma", 11}}};
+    Label nestedLabel{panel, L"NestedLabel", {4, 4, 0, 0}, {.font = LayoutFont{L"Tahoma", 11}}};
     Button parentFontButton{*this, L"ParentFontButton", {8, 160, 120, 25}};
-    Button ownFontButton{*this, L"OwnFontButton", {150, 160, 120, 25}, {.font = FontSpec{L"Tahoma", 11}}};
+    Button ownFontButton{*this, L"OwnFontButton", {150, 160, 120, 25}, {.font = LayoutFont{L"Tahoma", 11}}};
 };
 
 // The font a windowed control's window really uses.
@@ -394,17 +394,17 @@ struct ScreenshotForm : Form {
         : Form({L"VXMainForm", 764, 500, FormBorder::SingleWithMinimize, FormPosition::ScreenCenter, kFormColor}) {}
     Picture background{*this, L"BackgroundPicture", {0, 0, 764, 500}, {.resource = res::kBackground}};
     ImageList osImages{*this, L"ImageList1", res::kImageList1, res::kImageListImageSize};
-    Label benefitsLabel{*this, L"BenefitsLabel", {24, 100, 0, 0}, {.font = FontSpec{L"Tahoma", 16, true, kDarkText}}};
+    Label benefitsLabel{*this, L"BenefitsLabel", {24, 100, 0, 0}, {.font = LayoutFont{L"Tahoma", 16, true, kDarkText}}};
     Label titleLabel{
-        *this, L"NavLabel2", {24, 20, 0, 0}, {.font = FontSpec{L"Tahoma", 13, true, Color::Rgb(255, 255, 255)}}};
+        *this, L"NavLabel2", {24, 20, 0, 0}, {.font = LayoutFont{L"Tahoma", 13, true, Color::Rgb(255, 255, 255)}}};
     Label osVersionLabel{
-        *this, L"OSVersionLabel", {24, 160, 0, 0}, {.font = FontSpec{L"Tahoma", 11, false, kDarkText}}};
+        *this, L"OSVersionLabel", {24, 160, 0, 0}, {.font = LayoutFont{L"Tahoma", 11, false, kDarkText}}};
     Label modemTypeLabel{
-        *this, L"ModemTypeLabel", {24, 200, 0, 0}, {.font = FontSpec{L"Tahoma", 11, false, kDarkText}}};
+        *this, L"ModemTypeLabel", {24, 200, 0, 0}, {.font = LayoutFont{L"Tahoma", 11, false, kDarkText}}};
     Label descriptionLabel{*this,
                            L"BenefitsDescription",
                            {24, 240, 420, 0},
-                           {.font = FontSpec{L"Tahoma", 11, false, kDarkText}, .wordWrap = true}};
+                           {.font = LayoutFont{L"Tahoma", 11, false, kDarkText}, .wordWrap = true}};
     ComboBox osVersionList{*this, L"OSVersionList", {200, 156, 220, 0}, {.tabOrder = 2, .images = &osImages}};
     Button goButton{*this, L"GoButton", {600, 440, 140, 27}, {.tabOrder = 1, .isDefault = true}};
 

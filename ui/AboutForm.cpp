@@ -15,8 +15,8 @@ const FormLayout kAboutLayout{L"VXAboutForm", 700, 441, FormBorder::SingleCloseO
 constexpr Color kLinkBlue = Color::Rgb(0, 102, 204);
 constexpr Color kBannerText = Color::Rgb(255, 255, 255);
 
-FontSpec TahomaFont(int pixelHeight, bool bold, Color color) {
-    FontSpec font;
+LayoutFont TahomaFont(int pixelHeight, bool bold, Color color) {
+    LayoutFont font;
     font.face = L"Tahoma";
     font.pixelHeight = pixelHeight;
     font.bold = bold;

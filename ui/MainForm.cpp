@@ -23,12 +23,12 @@ constexpr Color kBlack = Color::Rgb(0, 0, 0);
 constexpr Color kWhite = Color::Rgb(255, 255, 255);
 constexpr Color kWindowText = Color::System(COLOR_WINDOWTEXT);
 
-const FontSpec kHeadingFont{L"Tahoma", 13, true, kGrey};
-const FontSpec kLinkFont{L"Tahoma", 11, false, kBlack};
-const FontSpec kNavFont{L"Tahoma", 11, true, kWhite};
-const FontSpec kHelpNavFont{L"Tahoma", 11, false, kWhite};
-const FontSpec kBoldTextFont{L"Tahoma", 11, true, kWindowText};
-const FontSpec kDescriptionFont{L"Tahoma", 11, false, kGrey};
+const LayoutFont kHeadingFont{L"Tahoma", 13, true, kGrey};
+const LayoutFont kLinkFont{L"Tahoma", 11, false, kBlack};
+const LayoutFont kNavFont{L"Tahoma", 11, true, kWhite};
+const LayoutFont kHelpNavFont{L"Tahoma", 11, false, kWhite};
+const LayoutFont kBoldTextFont{L"Tahoma", 11, true, kWindowText};
+const LayoutFont kDescriptionFont{L"Tahoma", 11, false, kGrey};
 
 const LabelOptions kHeading{.font = kHeadingFont};
 const LabelOptions kLink{.font = kLinkFont, .cursor = Cursor::HandPoint};

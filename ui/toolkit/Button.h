@@ -18,7 +18,7 @@ struct ButtonOptions {
     bool enabled = true;
     bool shield = false; // the elevation shield before the caption
     ModalResult modalResult = ModalResult::None;
-    std::optional<FontSpec> font = std::nullopt; // none: the parent's font
+    std::optional<LayoutFont> font = std::nullopt; // none: the parent's font
     Cursor cursor = Cursor::Default;
 };
 

@@ -34,14 +34,14 @@ int PixelsFromPoints(int points, int pixelsPerInch) noexcept {
 
 Font::Font() noexcept : logFont_(DefaultLogFont()) {}
 
-Font::Font(const FontSpec& spec) noexcept : logFont_(DefaultLogFont()), color_(spec.color) {
-    wcsncpy_s(logFont_.lfFaceName, spec.face ? spec.face : L"", _TRUNCATE);
+Font::Font(const LayoutFont& layout) noexcept : logFont_(DefaultLogFont()), color_(layout.color) {
+    wcsncpy_s(logFont_.lfFaceName, layout.face ? layout.face : L"", _TRUNCATE);
     // The layouts give heights at 96 dpi; a scaled display scales them.
-    logFont_.lfHeight = -MulDiv(spec.pixelHeight, ScreenPixelsPerInch(), 96);
+    logFont_.lfHeight = -MulDiv(layout.pixelHeight, ScreenPixelsPerInch(), 96);
     logFont_.lfWidth = 0;
-    logFont_.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+    logFont_.lfWeight = layout.bold ? FW_BOLD : FW_NORMAL;
     logFont_.lfItalic = FALSE;
-    logFont_.lfUnderline = spec.underline ? TRUE : FALSE;
+    logFont_.lfUnderline = layout.underline ? TRUE : FALSE;
     logFont_.lfStrikeOut = FALSE;
     logFont_.lfCharSet = DEFAULT_CHARSET;
 }

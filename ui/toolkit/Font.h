@@ -18,7 +18,7 @@ namespace vx::ui {
 
 // How a layout describes a font of its own: face, character height in
 // pixels at 96 dpi, style and colour.
-struct FontSpec {
+struct LayoutFont {
     const wchar_t* face = L"Tahoma";
     int pixelHeight = 11;
     bool bold = false;
@@ -32,7 +32,7 @@ int ScreenPixelsPerInch() noexcept;
 class Font {
 public:
     Font() noexcept;
-    explicit Font(const FontSpec& spec) noexcept;
+    explicit Font(const LayoutFont& layout) noexcept;
     // Copies the description only; the Windows font and the change handler stay with each object.
     Font(const Font& other) noexcept;
     Font& operator=(const Font& other) noexcept;

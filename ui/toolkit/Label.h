@@ -15,7 +15,7 @@ namespace vx::ui {
 enum class TextAlign { Left, Right, Center };
 
 struct LabelOptions {
-    std::optional<FontSpec> font = std::nullopt; // none: the parent's font
+    std::optional<LayoutFont> font = std::nullopt; // none: the parent's font
     bool autoSize = true;
     bool wordWrap = false;
     TextAlign alignment = TextAlign::Left;

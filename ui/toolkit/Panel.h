@@ -15,7 +15,7 @@ struct PanelOptions {
     Color color = Color::System(COLOR_BTNFACE);
     int tabOrder = 0;
     Cursor cursor = Cursor::Default;
-    std::optional<FontSpec> font = std::nullopt; // none: the parent's font
+    std::optional<LayoutFont> font = std::nullopt; // none: the parent's font
 };
 
 class Panel : public WinControl, public ControlHost {
