@@ -104,7 +104,7 @@ TEST_F(MainWindow, StoredChoicesAreSelectedAndTheProcessorMakerIsDetectedOnlyWhe
     EXPECT_EQ(main.NavLabel2.Font().Height(), 13);
     EXPECT_EQ(main.NavLabel2.Font().TextColor().Value(), RGB(128, 128, 128));
     EXPECT_TRUE(main.GoButton.Font().Bold());
-    EXPECT_FALSE(main.OSVersionLabel.ParentFont() == false) << "window-font labels follow the window";
+    EXPECT_TRUE(main.OSVersionLabel.ParentFont()) << "window-font labels follow the window";
     EXPECT_EQ(main.FasterLabel.Left() + main.FasterLabel.Width(), 307);
     EXPECT_EQ(main.ModemCombo.ItemCount(), 9);
 }

@@ -418,7 +418,7 @@ struct ScreenshotForm : Form {
 bool DrawsKoreanGlyphs(HFONT font) {
     auto draw = [&](const wchar_t* text) {
         UniqueOwnedDc dc(CreateCompatibleDC(nullptr));
-        const BITMAPINFO info = TopDown32BitInfo(40, 40);
+        const BITMAPINFO info = ui::TopDown32BitInfo(40, 40);
         void* bits = nullptr;
         UniqueBitmap dib(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         if (!dib) return std::vector<std::uint32_t>{};

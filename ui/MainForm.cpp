@@ -153,38 +153,34 @@ void TVXMainForm::FillLists() {
 }
 
 void TVXMainForm::BindHandlers() {
+    using Controls = std::initializer_list<Control*>;
+    const auto bindClick = [](Controls controls, const NotifyEvent& handler) {
+        for (Control* control : controls) control->OnClick = handler;
+    };
+    const auto bindHover = [](Controls controls, const NotifyEvent& enter, const NotifyEvent& leave) {
+        for (Control* control : controls) {
+            control->OnMouseEnter = enter;
+            control->OnMouseLeave = leave;
+        }
+    };
+    // The handler table: one handler serves every control that leads to the same place.
     ApplicationEvents.OnShortCut = [this](const MSG& message, bool& handled) {
         ApplicationEventsShortCut(message, handled);
     };
-    for (Control* help : {static_cast<Control*>(&LinkLabel4)}) help->OnClick = Bind(&TVXMainForm::HelpFilePopupClick);
     HelpFilePopup.OnClick = Bind(&TVXMainForm::HelpFilePopupClick);
-    for (Control* control : {static_cast<Control*>(&NavButton1), static_cast<Control*>(&NavStatic1)})
-        control->OnClick = Bind(&TVXMainForm::NavButton1Click);
-    for (Control* control :
-         {static_cast<Control*>(&NavButton2), static_cast<Control*>(&NavStatic2), static_cast<Control*>(&LinkLabel6)})
-        control->OnClick = Bind(&TVXMainForm::NavButton2Click);
-    for (Control* control :
-         {static_cast<Control*>(&NavButton3), static_cast<Control*>(&NavStatic3), static_cast<Control*>(&LinkLabel5)})
-        control->OnClick = Bind(&TVXMainForm::NavButton3Click);
     TechSupportPopup.OnClick = Bind(&TVXMainForm::NavButton3Click);
-    for (Control* control :
-         {static_cast<Control*>(&NavButton4), static_cast<Control*>(&NavStatic4), static_cast<Control*>(&LinkLabel7)})
-        control->OnClick = Bind(&TVXMainForm::NavButton4Click);
-    for (Control* control :
-         {static_cast<Control*>(&NavButton1), static_cast<Control*>(&NavButton2), static_cast<Control*>(&NavButton3),
-          static_cast<Control*>(&NavButton4), static_cast<Control*>(&NavStatic1), static_cast<Control*>(&NavStatic2),
-          static_cast<Control*>(&NavStatic3), static_cast<Control*>(&NavStatic4)}) {
-        control->OnMouseEnter = Bind(&TVXMainForm::NavButtonMouseEnter);
-        control->OnMouseLeave = Bind(&TVXMainForm::NavButtonMouseLeave);
-    }
-    for (Control* control : {static_cast<Control*>(&LinkLabel4), static_cast<Control*>(&LinkLabel5),
-                             static_cast<Control*>(&LinkLabel6), static_cast<Control*>(&LinkLabel7)}) {
-        control->OnMouseEnter = Bind(&TVXMainForm::LabelMouseEnter);
-        control->OnMouseLeave = Bind(&TVXMainForm::LabelMouseLeave);
-    }
-    GoButton.OnClick = Bind(&TVXMainForm::GoButtonClick);
-    RestoreButton.OnClick = Bind(&TVXMainForm::RestoreButtonClick);
-    UpdatesButton.OnClick = Bind(&TVXMainForm::UpdatesButtonClick);
+    bindClick({&LinkLabel4}, Bind(&TVXMainForm::HelpFilePopupClick));
+    bindClick({&NavButton1, &NavStatic1}, Bind(&TVXMainForm::NavButton1Click));
+    bindClick({&NavButton2, &NavStatic2, &LinkLabel6}, Bind(&TVXMainForm::NavButton2Click));
+    bindClick({&NavButton3, &NavStatic3, &LinkLabel5}, Bind(&TVXMainForm::NavButton3Click));
+    bindClick({&NavButton4, &NavStatic4, &LinkLabel7}, Bind(&TVXMainForm::NavButton4Click));
+    bindClick({&GoButton}, Bind(&TVXMainForm::GoButtonClick));
+    bindClick({&RestoreButton}, Bind(&TVXMainForm::RestoreButtonClick));
+    bindClick({&UpdatesButton}, Bind(&TVXMainForm::UpdatesButtonClick));
+    bindHover({&NavButton1, &NavButton2, &NavButton3, &NavButton4, &NavStatic1, &NavStatic2, &NavStatic3, &NavStatic4},
+              Bind(&TVXMainForm::NavButtonMouseEnter), Bind(&TVXMainForm::NavButtonMouseLeave));
+    bindHover({&LinkLabel4, &LinkLabel5, &LinkLabel6, &LinkLabel7}, Bind(&TVXMainForm::LabelMouseEnter),
+              Bind(&TVXMainForm::LabelMouseLeave));
 }
 
 void TVXMainForm::FormCreate() noexcept {

@@ -17,6 +17,8 @@
 
 #include <windows.h>
 
+#include <span>
+
 namespace vx {
 class TVXSettingsForm;
 }
@@ -24,6 +26,12 @@ class TVXSettingsForm;
 namespace vx::ui {
 
 class TVXAboutForm;
+
+// One line of a run's progress: the caption key of its text and how many steps show it.
+struct RunStep {
+    const wchar_t* captionKey;
+    int times;
+};
 
 // Where the help menu opens: its right edge and top, in screen coordinates,
 // from the window's outer rectangle, its client size and the help icon's bounds.
@@ -70,7 +78,7 @@ private:
     void BeginRunProgress(int stepTotal, const wchar_t* headingKey) noexcept;
     void EndRunProgress() noexcept;
     // Plays the steps; false when a close request arrived and the run must end.
-    bool PlayProgressSteps(const struct RunStep* steps, size_t count) noexcept;
+    bool PlayProgressSteps(std::span<const RunStep> steps) noexcept;
     void ShowRestartOffer() noexcept;
     bool CloseRequested() const noexcept { return closeRequested_; }
     void FinishClosing() noexcept;

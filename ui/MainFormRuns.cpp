@@ -13,39 +13,47 @@
 #include "ui/Captions.h"
 #include "ui/Sound.h"
 
-#include <iterator>
+#include <array>
+#include <span>
 
 namespace vx::ui {
-
-struct RunStep {
-    const wchar_t* captionKey;
-    int times;
-};
 
 namespace {
 
 constexpr wchar_t kSettingsFormName[] = L"VXSettingsForm";
 constexpr wchar_t kMainFormName[] = L"VXMainForm";
 
+template <size_t First, size_t Rest>
+constexpr std::array<RunStep, First + Rest> Joined(const std::array<RunStep, First>& first,
+                                                   const std::array<RunStep, Rest>& rest) {
+    std::array<RunStep, First + Rest> joined{};
+    for (size_t i = 0; i < First; ++i) joined[i] = first[i];
+    for (size_t i = 0; i < Rest; ++i) joined[First + i] = rest[i];
+    return joined;
+}
+
 // The steps both runs share: what a user sees the program look at first.
-#define VX_DETECTION_STEPS                                                                                             \
-    {L"MessageChange0", 2}, {L"MessageChange1", 2}, {L"MessageChange2", 3}, {L"MessageChange3", 1},                    \
-        {L"MessageChange4", 2}, {L"MessageChange5", 4}, {L"MessageChange6", 4}, {L"MessageChange7", 2}, {              \
-        L"MessageChange8", 3                                                                                           \
-    }
+constexpr std::array<RunStep, 9> kDetectionSteps{{{L"MessageChange0", 2},
+                                                  {L"MessageChange1", 2},
+                                                  {L"MessageChange2", 3},
+                                                  {L"MessageChange3", 1},
+                                                  {L"MessageChange4", 2},
+                                                  {L"MessageChange5", 4},
+                                                  {L"MessageChange6", 4},
+                                                  {L"MessageChange7", 2},
+                                                  {L"MessageChange8", 3}}};
+constexpr auto kOptimiseSteps =
+    Joined(kDetectionSteps, std::array<RunStep, 2>{{{L"MessageChange9", 4}, {L"MessageChange10", 6}}});
+constexpr auto kRestoreSteps = Joined(kDetectionSteps, std::array<RunStep, 1>{{{L"MessageChange11", 6}}});
 
-constexpr RunStep kOptimiseSteps[] = {VX_DETECTION_STEPS, {L"MessageChange9", 4}, {L"MessageChange10", 6}};
-constexpr RunStep kRestoreSteps[] = {VX_DETECTION_STEPS, {L"MessageChange11", 6}};
-#undef VX_DETECTION_STEPS
-
-constexpr int StepTotal(const RunStep* steps, size_t count) {
+constexpr int StepTotal(std::span<const RunStep> steps) {
     int total = 0;
-    for (size_t i = 0; i < count; ++i) total += steps[i].times;
+    for (const RunStep& step : steps) total += step.times;
     return total;
 }
 
-static_assert(StepTotal(kOptimiseSteps, std::size(kOptimiseSteps)) == 33);
-static_assert(StepTotal(kRestoreSteps, std::size(kRestoreSteps)) == 29);
+static_assert(StepTotal(kOptimiseSteps) == 33);
+static_assert(StepTotal(kRestoreSteps) == 29);
 
 constexpr UINT kRestartOfferStyle = MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2; // 308
 constexpr UINT kRestoreConfirmationStyle = MB_OKCANCEL | MB_ICONWARNING;       // 49
@@ -75,10 +83,10 @@ void TVXMainForm::EndRunProgress() noexcept {
     if (settings_) settings_->Hide();
 }
 
-bool TVXMainForm::PlayProgressSteps(const RunStep* steps, size_t count) noexcept {
-    for (size_t i = 0; i < count; ++i) {
-        for (int time = 0; time < steps[i].times; ++time) {
-            if (settings_) settings_->ShowProgressStep(GetCaption(kSettingsFormName, steps[i].captionKey));
+bool TVXMainForm::PlayProgressSteps(std::span<const RunStep> steps) noexcept {
+    for (const RunStep& step : steps) {
+        for (int time = 0; time < step.times; ++time) {
+            if (settings_) settings_->ShowProgressStep(GetCaption(kSettingsFormName, step.captionKey));
             if (closeRequested_) return false;
         }
     }
@@ -103,8 +111,8 @@ void TVXMainForm::GoButtonClick(Component&) noexcept {
     try {
         StoreRunChoices(ModemCombo.ItemIndex(), ProcessorCombo.ItemIndex(), SpeedTrackBar.Position());
         PlayClickSound();
-        BeginRunProgress(StepTotal(kOptimiseSteps, std::size(kOptimiseSteps)), L"MessageUpdate");
-        if (!PlayProgressSteps(kOptimiseSteps, std::size(kOptimiseSteps))) return FinishClosing();
+        BeginRunProgress(StepTotal(kOptimiseSteps), L"MessageUpdate");
+        if (!PlayProgressSteps(kOptimiseSteps)) return FinishClosing();
         const int versionCode = ConvertWindowsVersion(WindowsCombo.ItemIndex());
         const int internetType = ModemCombo.ItemIndex();
         // The tuned values are written only over a complete backup of what they replace.
@@ -125,8 +133,8 @@ void TVXMainForm::RestoreButtonClick(Component&) noexcept {
         if (MessageBoxW(Handle(), question.c_str(), Title().c_str(), kRestoreConfirmationStyle) != IDOK) return;
         if (!Handle()) return;
         PlayClickSound();
-        BeginRunProgress(StepTotal(kRestoreSteps, std::size(kRestoreSteps)), L"MessageRestore");
-        if (!PlayProgressSteps(kRestoreSteps, std::size(kRestoreSteps))) return FinishClosing();
+        BeginRunProgress(StepTotal(kRestoreSteps), L"MessageRestore");
+        if (!PlayProgressSteps(kRestoreSteps)) return FinishClosing();
         const bool restored = RestoreTweaks(ConvertWindowsVersion(WindowsCombo.ItemIndex()), ModemCombo.ItemIndex());
         EndRunProgress();
         // An unfinished restore keeps the button, so that the user can complete it.

@@ -1,5 +1,7 @@
 #include "tests/support/Screenshot.h"
 
+#include "ui/toolkit/Png.h"
+
 #include "core/Handles.h"
 #include "tests/support/TestSupport.h"
 
@@ -27,17 +29,6 @@ int ScreenImage::CountInClient(const RECT& area, COLORREF color) const {
     return CountInClient(area, [color](COLORREF pixel) { return pixel == color; });
 }
 
-BITMAPINFO TopDown32BitInfo(int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-}
-
 namespace {
 
 // A rectangle of the screen, in screen coordinates.
@@ -48,7 +39,7 @@ ScreenImage CaptureScreenRect(const RECT& rect) {
     if (width <= 0 || height <= 0) return image;
     const WindowDc screen(nullptr);
     const UniqueOwnedDc memory(CreateCompatibleDC(screen.get()));
-    const BITMAPINFO info = TopDown32BitInfo(width, height);
+    const BITMAPINFO info = ui::TopDown32BitInfo(width, height);
     void* bits = nullptr;
     const UniqueBitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!screen || !memory || !bitmap || !bits) return image;

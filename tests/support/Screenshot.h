@@ -28,9 +28,6 @@ struct ScreenImage {
     bool operator==(const ScreenImage&) const = default;
 };
 
-// The description of a 32-bit picture with its top row first, for CreateDIBSection.
-BITMAPINFO TopDown32BitInfo(int width, int height);
-
 // What the screen shows of a window, frame and title bar included.
 ScreenImage CaptureWindow(HWND window);
 // What the screen shows of a window's client area.

@@ -20,6 +20,9 @@ struct DibImage {
     explicit operator bool() const noexcept { return static_cast<bool>(bitmap); }
 };
 
+// The description of a 32-bit bitmap whose top row comes first.
+BITMAPINFO TopDown32BitInfo(int width, int height) noexcept;
+
 // The bytes of an RCDATA resource of the module (null: the program), or empty.
 std::span<const std::byte> RcDataResource(HMODULE module, const wchar_t* name) noexcept;
 
