@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Brings a Debian 12 machine to the state the build and the tests need:
-# the i686 mingw-w64 C++ compiler, 64-bit Wine with 32-bit support, Xvfb,
+# the i686 and x86-64 mingw-w64 C++ compilers, 64-bit Wine with 32-bit support, Xvfb,
 # ImageMagick for screenshots, chmcmd for the help file and a Korean font.
 # Idempotent: a second run finds everything present and returns in seconds.
 set -euo pipefail
@@ -17,6 +17,8 @@ need_root() {
 declare -A wanted=(
   [g++-mingw-w64-i686-posix]=/usr/bin/i686-w64-mingw32-g++-posix
   [binutils-mingw-w64-i686]=/usr/bin/i686-w64-mingw32-windres
+  [g++-mingw-w64-x86-64-posix]=/usr/bin/x86_64-w64-mingw32-g++-posix
+  [binutils-mingw-w64-x86-64]=/usr/bin/x86_64-w64-mingw32-windres
   [wine]=/usr/bin/wine
   [wine64]=/usr/lib/wine/wine64
   [wine32:i386]=/usr/lib/wine/wine
