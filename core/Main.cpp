@@ -1,10 +1,10 @@
-// The program's entry point.
+// The program's entry point: it wires the layers together, handing each lower
+// layer what it needs of a higher one.
 #include "core/Startup.h"
-#include "engine/SettingsForm.h"
-#include "ui/AboutForm.h"
-#include "ui/MainForm.h"
+#include "ui/Captions.h"
 #include "ui/NativeHandCursor.h"
 #include "ui/NativeHintWindow.h"
+#include "ui/ProgramWindows.h"
 #include "ui/toolkit/Application.h"
 #include "update/UpdateMode.h"
 
@@ -13,15 +13,13 @@
 namespace {
 
 void RunUserInterface() {
-    vx::ui::TVXMainForm mainForm;
-    vx::ui::TVXAboutForm aboutForm;
-    vx::TVXSettingsForm settingsForm;
-    mainForm.SetCompanions(aboutForm, settingsForm);
-    if (!mainForm.Create(nullptr, true)) return;
-    aboutForm.Create(mainForm.Handle(), false);
-    settingsForm.Create(mainForm.Handle(), false);
-    mainForm.Show();
+    vx::ui::ProgramWindows windows;
+    if (!windows.Create()) return;
     vx::ui::RunMessageLoop();
+}
+
+void RunUpdateCheck() {
+    vx::RunUpdateMode([](std::wstring_view form, std::wstring_view name) { return vx::ui::GetCaption(form, name); });
 }
 
 } // namespace
@@ -31,7 +29,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     vx::ui::InstallNativeHandCursor();
     vx::ui::InstallNativeHintWindow();
     vx::StartupModes modes;
-    modes.updateCheck = vx::RunUpdateMode;
+    modes.updateCheck = RunUpdateCheck;
     modes.userInterface = RunUserInterface;
     return vx::RunStartup(GetCommandLineW(), modes);
 }

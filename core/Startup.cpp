@@ -2,8 +2,8 @@
 
 #include "core/CommandLine.h"
 #include "core/Constants.h"
-#include "core/CustomRegistry.h"
 #include "core/RunOnce.h"
+#include "core/Settings.h"
 #include "core/StoredDate.h"
 
 #include <string>
@@ -12,12 +12,10 @@ namespace vx {
 
 void RecordInstallationDates() noexcept {
     try {
-        const std::wstring installed = ReadRegString(kSettingsRoot, kSettingsKey, L"InstalledDate", L"", false);
-        if (installed.empty())
-            WriteRegString(kSettingsRoot, kSettingsKey, L"InstalledDate", CurrentStoredDateText(), false);
-        if (ReadRegBool(kSettingsRoot, kSettingsKey, L"Updated", false, false)) {
-            WriteRegBool(kSettingsRoot, kSettingsKey, L"Updated", false, false);
-            WriteRegString(kSettingsRoot, kSettingsKey, L"UpdatedDate", CurrentStoredDateText(), false);
+        if (settings::InstalledDate().empty()) settings::SetInstalledDate(CurrentStoredDateText());
+        if (settings::UpdatedFlag()) {
+            settings::SetUpdatedFlag(false);
+            settings::SetUpdatedDate(CurrentStoredDateText());
         }
     } catch (...) {
     }

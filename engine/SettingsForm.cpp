@@ -1,6 +1,5 @@
 #include "engine/SettingsForm.h"
 
-#include "ui/SystemFont.h"
 #include "ui/toolkit/Application.h"
 
 #include <cmath>
@@ -36,14 +35,15 @@ constexpr const wchar_t* kFrameDots[] = {L".", L"..", L"..."};
 
 } // namespace
 
-TVXSettingsForm::TVXSettingsForm()
+TVXSettingsForm::TVXSettingsForm(ui::WindowSetUp setUp)
     : Form(kLayout), SettingsPanel(*this, L"SettingsPanel", kSettingsPanelBounds, kSettingsPanelOptions),
       CurrentSettingsHeading(SettingsPanel, L"CurrentSettingsHeading", kHeadingBounds, kHeadingOptions),
       MainProgress(SettingsPanel, L"MainProgress", kMainProgressBounds, kMainProgressOptions),
-      CurrentSettingsLabel(SettingsPanel, L"CurrentSettingsLabel", kStepLabelBounds, kStepLabelOptions) {}
+      CurrentSettingsLabel(SettingsPanel, L"CurrentSettingsLabel", kStepLabelBounds, kStepLabelOptions),
+      setUp_(setUp) {}
 
 void TVXSettingsForm::FormShow() noexcept {
-    ui::SetUpWindow(*this);
+    if (setUp_) setUp_(*this);
     MainProgress.SetPosition(0);
 }
 

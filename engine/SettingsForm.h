@@ -16,7 +16,9 @@ namespace vx {
 
 class TVXSettingsForm : public ui::Form {
 public:
-    TVXSettingsForm();
+    // setUp runs each time the window shows (the program's fonts and captions:
+    // it comes from the window layer above this one).
+    explicit TVXSettingsForm(ui::WindowSetUp setUp);
 
     // Plays one step of a run: waits a random number of message-processing
     // passes, showing `message` with one, two and three dots on the way, then
@@ -48,6 +50,7 @@ private:
     void ShowFrame(std::wstring_view text);
 
     ProgressPacing pacing_ = ProgramPacing();
+    ui::WindowSetUp setUp_;
 };
 
 } // namespace vx

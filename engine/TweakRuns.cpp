@@ -1,6 +1,7 @@
 #include "engine/TweakRuns.h"
 
 #include "core/CustomRegistry.h"
+#include "core/Settings.h"
 
 #include <cstring>
 #include <functional>
@@ -32,7 +33,7 @@ private:
 };
 
 std::int32_t ReadRestoreState() {
-    return ReadRegInteger(kSettingsRoot, kSettingsKey, kRestoreValue, kNoBackup, kView);
+    return settings::ReadInteger(settings::kRestore, kNoBackup);
 }
 
 bool RestoreUnfinished(std::int32_t state) {
@@ -84,7 +85,7 @@ void WriteBackupValue(const TweakEntry& entry, const KindValue& value) {
 }
 
 bool BackupValueExists(const TweakEntry& entry) {
-    return ReadRegRaw(kSettingsRoot, kSettingsKey, entry.valueName, kView).has_value();
+    return settings::ReadRaw(entry.valueName).has_value();
 }
 
 // --- Backup ---------------------------------------------------------------
@@ -96,8 +97,7 @@ void AddBackupSteps(StepList& steps, bool& complete) {
         steps.Add([&entry, &complete] {
             const KindValue value = ReadWithDefault(entry, entry.root, entry.keyPath);
             WriteBackupValue(entry, value);
-            complete =
-                complete && ReadRegRaw(kSettingsRoot, kSettingsKey, entry.valueName, kView) == StoredForm(entry, value);
+            complete = complete && settings::ReadRaw(entry.valueName) == StoredForm(entry, value);
         });
     }
     // Every delete location, whatever this run's conditions: a later restore
@@ -114,7 +114,7 @@ void AddBackupSteps(StepList& steps, bool& complete) {
         });
     }
     steps.Add([&complete] {
-        if (complete) WriteRegBool(kSettingsRoot, kSettingsKey, kRestoreValue, true, kView);
+        if (complete) settings::WriteBool(settings::kRestore, true);
     });
 }
 
@@ -132,7 +132,7 @@ void GiveBackOrDelete(const TweakEntry& entry) {
 }
 
 void SetRestoreState(StepList& steps, RestoreState state) {
-    steps.Add([state] { WriteRegInteger(kSettingsRoot, kSettingsKey, kRestoreValue, state, kView); });
+    steps.Add([state] { settings::WriteInteger(settings::kRestore, state); });
 }
 
 // Walks the catalogue in order: each put-back group, then the removal of its
@@ -154,7 +154,7 @@ void AddLocationSteps(StepList& steps, int versionCode, int internetType) {
         if (!groupEnds) continue;
         for (const TweakEntry& member : catalogue) {
             if (member.putBackGroup != entry.putBackGroup) continue;
-            steps.Add([&member] { DeleteRegValue(kSettingsRoot, kSettingsKey, member.valueName, kView); });
+            steps.Add([&member] { settings::Delete(member.valueName); });
         }
     }
 }
@@ -177,7 +177,7 @@ void AddRestoreSteps(StepList& steps, std::int32_t state, int versionCode, int i
         if (entry.restore != TweakRestore::Delete) continue;
         steps.Add([&entry] { DeleteRegValue(kSettingsRoot, kOriginalsKey, OriginalRecordName(entry), kView); });
     }
-    steps.Add([] { DeleteRegValue(kSettingsRoot, kSettingsKey, kRestoreValue, kView); });
+    steps.Add([] { settings::Delete(settings::kRestore); });
 }
 
 void WriteTuned(const TweakEntry& entry, int speedSetting) {
@@ -198,13 +198,11 @@ void WriteTuned(const TweakEntry& entry, int speedSetting) {
 } // namespace
 
 bool RestoreAvailable() noexcept {
-    return ReadRegBool(kSettingsRoot, kSettingsKey, kRestoreValue, false, kView);
+    return settings::ReadBool(settings::kRestore, false);
 }
 
 void StoreRunChoices(int internetType, int processorType, int speedSetting) noexcept {
-    WriteRegInteger(kSettingsRoot, kSettingsKey, kInternetTypeValue, internetType, kView);
-    WriteRegInteger(kSettingsRoot, kSettingsKey, kProcessorTypeValue, processorType, kView);
-    WriteRegInteger(kSettingsRoot, kSettingsKey, kSpeedSettingValue, speedSetting, kView);
+    settings::WriteStoredChoices({internetType, processorType, speedSetting});
 }
 
 bool TakeBackupIfNeeded(int versionCode, int internetType, int stepLimit) noexcept {
@@ -236,6 +234,27 @@ bool RestoreTweaks(int versionCode, int internetType, int stepLimit) noexcept {
         return steps.Run(stepLimit);
     } catch (...) {
         return false;
+    }
+}
+
+RunOutcome RunOptimise(const OptimiseChoices& choices, const RunProgress& progress) noexcept {
+    try {
+        StoreRunChoices(choices.internetType, choices.processorType, choices.speedSetting);
+        if (progress && !progress()) return RunOutcome::Stopped;
+        if (!TakeBackupIfNeeded(choices.versionCode, choices.internetType)) return RunOutcome::Failed;
+        WriteTweaks(choices.versionCode, choices.internetType, choices.speedSetting);
+        return RunOutcome::Completed;
+    } catch (...) {
+        return RunOutcome::Failed;
+    }
+}
+
+RunOutcome RunRestore(int versionCode, int internetType, const RunProgress& progress) noexcept {
+    try {
+        if (progress && !progress()) return RunOutcome::Stopped;
+        return RestoreTweaks(versionCode, internetType) ? RunOutcome::Completed : RunOutcome::Failed;
+    } catch (...) {
+        return RunOutcome::Failed;
     }
 }
 

@@ -1,13 +1,11 @@
 // The registry work of the optimise and restore runs over the tweak catalogue.
 //
-// The window handlers call these around their progress steps:
+// The two runs, as the main window makes them (and the tests and the command
+// line with no progress to show):
 //
-//   optimise:  StoreRunChoices(internetType, processorType, speedSetting);   before the steps
-//              ... progress steps ...
-//              TakeBackupIfNeeded(versionCode, internetType);               after the steps
-//              WriteTweaks(versionCode, internetType, speedSetting);
-//   restore:   ... confirmation, progress steps ...
-//              RestoreTweaks(versionCode, internetType);
+//   RunOptimise:  StoreRunChoices, the progress steps, TakeBackupIfNeeded,
+//                 and WriteTweaks only when the backup is complete
+//   RestoreRun:   the progress steps, RestoreTweaks
 //
 // Every function swallows its own failures; the registry is reached only
 // through the registry layer, always in the 32-bit view.
@@ -32,15 +30,10 @@
 
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace vx {
-
-// Values of the settings key that the runs read and write.
-inline constexpr wchar_t kRestoreValue[] = L"Restore";
-inline constexpr wchar_t kInternetTypeValue[] = L"InternetType";
-inline constexpr wchar_t kProcessorTypeValue[] = L"ProcessorType";
-inline constexpr wchar_t kSpeedSettingValue[] = L"SpeedSetting";
 
 // Where the backup keeps the values that existed at delete locations, one
 // value per location, named by OriginalRecordName.
@@ -58,6 +51,31 @@ enum RestoreState : std::int32_t {
 // A test seam: the number of registry changes after which a run stops, as if
 // the process had ended there. The program always runs to the end.
 inline constexpr int kNoStepLimit = INT_MAX;
+
+// What a run shows between storing the choices and its registry work: the
+// progress steps. Gives false when the run must end there, before any tuned
+// value is touched (the window was asked to close). Empty: nothing to show.
+using RunProgress = std::function<bool()>;
+
+enum class RunOutcome {
+    Stopped,   // the progress ended the run before its registry work
+    Failed,    // the backup (optimise) or the restore could not be completed
+    Completed, // the tuned values are written, or everything is back
+};
+
+struct OptimiseChoices {
+    int versionCode = 0;
+    int internetType = 0;
+    int processorType = 0;
+    int speedSetting = 0;
+};
+
+// The whole optimise run. The tuned values are written only over a complete
+// backup of what they replace: a failed backup changes no tuned value.
+RunOutcome RunOptimise(const OptimiseChoices& choices, const RunProgress& progress = {}) noexcept;
+
+// The whole restore run after its confirmation.
+RunOutcome RunRestore(int versionCode, int internetType, const RunProgress& progress = {}) noexcept;
 
 // True while a backup exists, so that a restore is possible.
 bool RestoreAvailable() noexcept;

@@ -11,6 +11,7 @@
 #include "core/CustomRegistry.h"
 #include "core/Handles.h"
 #include "system/Shell.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Captions.h"
@@ -82,47 +83,6 @@ void MoveMouseTo(HWND window, POINT point) {
     input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(1, &input, sizeof(input));
 }
-
-// Shows a form modally and runs the steps from inside its modal loop, one per
-// timer tick. A timer tick comes only when no posted message or input is
-// waiting, so each step sees everything the previous one posted handled. A
-// step returns false to be asked again at the next tick. A window still open
-// after the bound is closed with the result Abort.
-class ModalDriver {
-public:
-    using Step = std::function<bool()>;
-
-    static ModalResult Run(Form& form, std::vector<Step> steps, std::chrono::milliseconds bound = 15s) {
-        ModalDriver driver{form, std::move(steps), std::chrono::steady_clock::now() + bound};
-        current_ = &driver;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 30, &ModalDriver::Tick);
-        const ModalResult result = form.ShowModal();
-        KillTimer(nullptr, timer);
-        current_ = nullptr;
-        EXPECT_EQ(driver.next_, driver.steps_.size()) << "not every step ran";
-        return result;
-    }
-
-private:
-    ModalDriver(Form& form, std::vector<Step> steps, std::chrono::steady_clock::time_point deadline)
-        : form_(form), steps_(std::move(steps)), deadline_(deadline) {}
-
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        ModalDriver* driver = current_;
-        if (!driver || !driver->form_.Modal()) return;
-        if (std::chrono::steady_clock::now() > driver->deadline_) {
-            driver->form_.SetModalResult(ModalResult::Abort);
-            return;
-        }
-        if (driver->next_ < driver->steps_.size() && driver->steps_[driver->next_]()) ++driver->next_;
-    }
-
-    Form& form_;
-    std::vector<Step> steps_;
-    std::chrono::steady_clock::time_point deadline_;
-    size_t next_ = 0;
-    static inline ModalDriver* current_ = nullptr;
-};
 
 // The prefix's .rtf association pointed at a copy of the stand-in program for
 // the life of the object; the stand-in records its command line beside itself.

@@ -1,5 +1,6 @@
 // No original value is lost: runs that end part-way, values the system had at
 // delete locations, and one whole cycle printed for a reader.
+#include "core/Settings.h"
 #include "engine/TweakRuns.h"
 #include "tests/support/EngineState.h"
 #include "tests/support/TestSupport.h"
@@ -33,7 +34,7 @@ protected:
     static Snapshot OneCleanCycle() {
         ClearEngineState();
         Seed();
-        Optimise(kVersion, kInternet, 1);
+        RunOptimise({.versionCode = kVersion, .internetType = kInternet, .speedSetting = 1});
         EXPECT_TRUE(RestoreTweaks(kVersion, kInternet));
         return TakeSnapshot();
     }
@@ -43,9 +44,9 @@ TEST_F(EngineSafetyTest, OptimiseEndedBeforeTheBackupLeavesRestoreFalseAndTheNex
     Seed();
     StoreRunChoices(kInternet, 1, 1); // the process ends during the progress steps
     EXPECT_FALSE(RestoreAvailable());
-    EXPECT_EQ(ReadSetting(kRestoreValue), std::nullopt);
+    EXPECT_EQ(ReadSetting(settings::kRestore), std::nullopt);
 
-    Optimise(kVersion, kInternet, 1);
+    RunOptimise({.versionCode = kVersion, .internetType = kInternet, .speedSetting = 1});
     EXPECT_EQ(ReadSetting(L"MinAnimate"), Sz(L"0"));
     EXPECT_EQ(ReadSetting(L"DisablePagingExecutive"), Dword(1));
     EXPECT_EQ(ReadSetting(L"KeepAliveTime"), Dword(300000));
@@ -55,7 +56,7 @@ TEST_F(EngineSafetyTest, OptimiseEndedBeforeTheBackupLeavesRestoreFalseAndTheNex
 TEST_F(EngineSafetyTest, BackupEndedAtAnyStepLeavesRestoreAsItWasAndIsTakenAfresh) {
     ClearEngineState();
     Seed();
-    Optimise(kVersion, kInternet, 1);
+    RunOptimise({.versionCode = kVersion, .internetType = kInternet, .speedSetting = 1});
     const Snapshot reference = TakeSnapshot();
 
     for (int limit = 0;; ++limit) {
@@ -66,7 +67,7 @@ TEST_F(EngineSafetyTest, BackupEndedAtAnyStepLeavesRestoreAsItWasAndIsTakenAfres
         if (TakeBackupIfNeeded(kVersion, kInternet, limit)) break;
         EXPECT_FALSE(RestoreAvailable());
         ASSERT_LT(limit, 100) << "the backup never finished";
-        Optimise(kVersion, kInternet, 1);
+        RunOptimise({.versionCode = kVersion, .internetType = kInternet, .speedSetting = 1});
         EXPECT_EQ(TakeSnapshot(), reference);
     }
 }
@@ -78,7 +79,7 @@ TEST_F(EngineSafetyTest, RestoreEndedAtAnyStepIsCompletedByTheNextRestore) {
         SCOPED_TRACE(limit);
         ClearEngineState();
         Seed();
-        Optimise(kVersion, kInternet, 1);
+        RunOptimise({.versionCode = kVersion, .internetType = kInternet, .speedSetting = 1});
         if (RestoreTweaks(kVersion, kInternet, limit)) {
             steps = limit;
             break;
@@ -101,10 +102,10 @@ TEST_F(EngineSafetyTest, OptimiseAfterAnUnfinishedRestoreStillBringsTheOriginals
         SCOPED_TRACE(limit);
         ClearEngineState();
         Seed();
-        Optimise(kVersion, kInternet, 1);
+        RunOptimise({.versionCode = kVersion, .internetType = kInternet, .speedSetting = 1});
         if (RestoreTweaks(kVersion, kInternet, limit)) break;
-        Optimise(kVersion, kInternet, 1);
-        EXPECT_EQ(ReadSetting(kRestoreValue), Dword(1));
+        RunOptimise({.versionCode = kVersion, .internetType = kInternet, .speedSetting = 1});
+        EXPECT_EQ(ReadSetting(settings::kRestore), Dword(1));
         EXPECT_EQ(ReadLocation(1), Sz(L"1"));
         EXPECT_TRUE(RestoreTweaks(kVersion, kInternet));
         EXPECT_EQ(TakeSnapshot(), reference);
@@ -118,7 +119,7 @@ TEST_F(EngineSafetyTest, ValuesTheSystemHadAtDeleteLocationsComeBackWithTypeAndD
     PutLocation(22, Dword(128));      // an administrator's TTL
     PutLocation(8, ExpandSz(L"%a%")); // an unusual type
     PutLocation(6, Dword(1));         // a type other than the tuned one
-    Optimise(kVersion, kInternet, 0);
+    RunOptimise({.versionCode = kVersion, .internetType = kInternet, .speedSetting = 0});
     EXPECT_EQ(ReadLocation(16), Dword(4));
     EXPECT_EQ(ReadLocation(6), Binary({0, 0, 0, 0}));
 
@@ -130,7 +131,7 @@ TEST_F(EngineSafetyTest, ValuesTheSystemHadAtDeleteLocationsComeBackWithTypeAndD
     EXPECT_EQ(ReadLocation(6), Dword(1));
     for (int entry : {7, 9, 15, 21, 23, 31, 34}) EXPECT_EQ(ReadLocation(entry), std::nullopt) << entry;
     EXPECT_TRUE(ReadOriginals().empty());
-    EXPECT_EQ(ReadSetting(kRestoreValue), std::nullopt);
+    EXPECT_EQ(ReadSetting(settings::kRestore), std::nullopt);
 }
 
 TEST_F(EngineSafetyTest, OriginalsAreKeptForEveryDeleteLocationWhateverTheConditions) {
@@ -138,7 +139,7 @@ TEST_F(EngineSafetyTest, OriginalsAreKeptForEveryDeleteLocationWhateverTheCondit
     PutLocation(21, Dword(3));
     PutLocation(27, Dword(1000));
     PutLocation(34, Qword(2));
-    Optimise(0, 2, 0);
+    RunOptimise({.versionCode = 0, .internetType = 2, .speedSetting = 0});
     // ...and someone (another tool, the user) tunes them before the restore.
     for (int entry : {21, 27, 34}) PutLocation(entry, Dword(1));
     // A restore as Windows 7 on cable gives the values of before the first run back.
@@ -154,7 +155,7 @@ TEST_F(EngineSafetyTest, BackupFromAnEarlierVersionWithoutOriginalsIsRestoredAsB
     // An installation that only has the nine backup values and "Restore".
     PutLocation(16, Dword(4));
     WriteRegString(kSettingsRoot, kSettingsKey, L"MinAnimate", L"0", false);
-    WriteRegBool(kSettingsRoot, kSettingsKey, kRestoreValue, true, false);
+    WriteRegBool(kSettingsRoot, kSettingsKey, settings::kRestore, true, false);
     EXPECT_TRUE(RestoreTweaks(kVersion, kInternet));
     EXPECT_EQ(ReadLocation(1), Sz(L"0"));
     EXPECT_EQ(ReadLocation(16), std::nullopt);
@@ -257,7 +258,7 @@ std::string CycleReport(const Snapshot& before, const Snapshot& optimised, const
 TEST_F(EngineSafetyTest, PrintsOneOptimiseThenRestoreCycle) {
     Seed();
     const Snapshot before = TakeSnapshot();
-    Optimise(kVersion, kInternet, 1);
+    RunOptimise({.versionCode = kVersion, .internetType = kInternet, .speedSetting = 1});
     const Snapshot optimised = TakeSnapshot();
     ASSERT_TRUE(RestoreTweaks(kVersion, kInternet));
     const Snapshot restored = TakeSnapshot();

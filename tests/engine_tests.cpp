@@ -1,6 +1,7 @@
 // The tweak catalogue and the optimise and restore runs against the real
 // (Wine) registry of the test prefix. Every test starts from an empty
 // settings key and empty catalogue locations.
+#include "core/Settings.h"
 #include "engine/TweakRuns.h"
 #include "tests/support/EngineState.h"
 #include "tests/support/TestSupport.h"
@@ -102,7 +103,7 @@ TEST_F(EngineTest, FullOptimiseLeavesEveryLocationWithItsExactTypeAndData) {
     for (int versionCode : {8, 2}) {
         SCOPED_TRACE(versionCode);
         ClearEngineState();
-        Optimise(versionCode, 0, 1);
+        RunOptimise({.versionCode = versionCode, .internetType = 0, .speedSetting = 1});
         for (const Expected& expected : ExpectedTweaks()) {
             SCOPED_TRACE(expected.number);
             const bool written = expected.number == 32   ? versionCode == 2
@@ -131,7 +132,7 @@ TEST_F(EngineTest, VersionCodeDecidesEntries21To34OnWriteAndOnRestore) {
         const std::pair<int, bool> expected[] = {{21, row.e21}, {32, row.e32}, {33, row.e33}, {34, row.e34}};
 
         ClearEngineState();
-        Optimise(row.versionCode, 0, 0);
+        RunOptimise({.versionCode = row.versionCode, .internetType = 0, .speedSetting = 0});
         for (auto [entry, applies] : expected) EXPECT_EQ(ReadLocation(entry).has_value(), applies) << entry;
 
         // Leftovers at all four: the restore deletes exactly those that apply.
@@ -148,8 +149,8 @@ TEST_F(EngineTest, DialUpAndIsdnLeaveTheTcpEntriesAloneOnWriteAndOnRestore) {
         const bool applies = internetType != 2 && internetType != 7;
 
         ClearEngineState();
-        Optimise(5, internetType, 0);
-        EXPECT_EQ(ReadSetting(kInternetTypeValue), Dword(static_cast<std::uint32_t>(internetType)));
+        RunOptimise({.versionCode = 5, .internetType = internetType, .speedSetting = 0});
+        EXPECT_EQ(ReadSetting(settings::kInternetType), Dword(static_cast<std::uint32_t>(internetType)));
         for (int entry = 22; entry <= 31; ++entry) EXPECT_EQ(ReadLocation(entry).has_value(), applies) << entry;
         EXPECT_TRUE(ReadLocation(21).has_value()); // its neighbours are not held back
 
@@ -165,23 +166,56 @@ TEST_F(EngineTest, SpeedSettingGivesTheConnectionLimits) {
     for (auto [speed, limit] : cases) {
         SCOPED_TRACE(speed);
         ClearEngineState();
-        Optimise(5, 0, speed);
+        RunOptimise({.versionCode = 5, .internetType = 0, .speedSetting = speed});
         EXPECT_EQ(ReadLocation(17), Dword(limit));
         EXPECT_EQ(ReadLocation(18), Dword(limit));
-        EXPECT_EQ(ReadSetting(kSpeedSettingValue), Dword(static_cast<std::uint32_t>(speed)));
+        EXPECT_EQ(ReadSetting(settings::kSpeedSetting), Dword(static_cast<std::uint32_t>(speed)));
     }
+}
+
+// The runs show their progress between storing the choices and their registry
+// work; a progress that asks to stop leaves every location and backup untouched.
+TEST_F(EngineTest, RunsShowTheirProgressBeforeTheRegistryWorkAndAStopTouchesNothingElse) {
+    Seed();
+    const Snapshot before = TakeSnapshot();
+    int progressShown = 0;
+    const OptimiseChoices choices{.versionCode = 5, .internetType = 2, .processorType = 1, .speedSetting = 1};
+    EXPECT_EQ(RunOptimise(choices,
+                          [&] {
+                              ++progressShown;
+                              EXPECT_EQ(ReadSetting(L"InternetType"), Dword(2)) << "the choices come first";
+                              EXPECT_FALSE(ReadSetting(L"Restore").has_value()) << "no backup yet";
+                              return false;
+                          }),
+              RunOutcome::Stopped);
+    EXPECT_EQ(progressShown, 1);
+    Snapshot afterStop = TakeSnapshot();
+    for (const wchar_t* choice : {L"InternetType", L"ProcessorType", L"SpeedSetting"})
+        afterStop.erase(kSettingPrefix + std::wstring(choice));
+    Snapshot beforeWithoutChoices = before;
+    for (const wchar_t* choice : {L"InternetType", L"ProcessorType", L"SpeedSetting"})
+        beforeWithoutChoices.erase(kSettingPrefix + std::wstring(choice));
+    EXPECT_EQ(afterStop, beforeWithoutChoices) << "a stopped optimise changes nothing but the choices";
+
+    EXPECT_EQ(RunOptimise(choices, [&] { return ++progressShown > 0; }), RunOutcome::Completed);
+    EXPECT_EQ(ReadLocation(17), Dword(8));
+    const Snapshot optimised = TakeSnapshot();
+    EXPECT_EQ(RunRestore(5, 2, [] { return false; }), RunOutcome::Stopped);
+    EXPECT_EQ(TakeSnapshot(), optimised) << "a stopped restore changes nothing";
+    EXPECT_EQ(RunRestore(5, 2), RunOutcome::Completed);
+    EXPECT_FALSE(ReadSetting(L"Restore").has_value());
 }
 
 TEST_F(EngineTest, RunChoicesAndRestoreAreStoredAsDwords) {
     StoreRunChoices(7, -1, 1);
-    EXPECT_EQ(ReadSetting(kInternetTypeValue), Dword(7));
-    EXPECT_EQ(ReadSetting(kProcessorTypeValue), Dword(0xFFFFFFFF));
-    EXPECT_EQ(ReadSetting(kSpeedSettingValue), Dword(1));
-    EXPECT_EQ(ReadSetting(kRestoreValue), std::nullopt);
+    EXPECT_EQ(ReadSetting(settings::kInternetType), Dword(7));
+    EXPECT_EQ(ReadSetting(settings::kProcessorType), Dword(0xFFFFFFFF));
+    EXPECT_EQ(ReadSetting(settings::kSpeedSetting), Dword(1));
+    EXPECT_EQ(ReadSetting(settings::kRestore), std::nullopt);
     EXPECT_FALSE(RestoreAvailable());
 
     EXPECT_TRUE(TakeBackupIfNeeded(5, 7));
-    EXPECT_EQ(ReadSetting(kRestoreValue), Dword(1));
+    EXPECT_EQ(ReadSetting(settings::kRestore), Dword(1));
     EXPECT_TRUE(RestoreAvailable());
 }
 
@@ -192,7 +226,7 @@ TEST_F(EngineTest, BackupTakesTheBackupDefaultForMissingMistypedOrEmptyValues) {
     PutLocation(5, Dword(0)); // a real value is taken as it is
     PutLocation(17, Dword(0xFFFFFFFF));
     // 4, 18, 19 and 20 are missing.
-    Optimise(5, 0, 0);
+    RunOptimise({.versionCode = 5, .internetType = 0, .speedSetting = 0});
     const std::pair<const wchar_t*, RegValue> backups[] = {
         {L"MinAnimate", Sz(L"1")},
         {L"DisablePagingExecutive", Dword(0)},
@@ -225,14 +259,14 @@ TEST_F(EngineTest, RestoreWithoutBackupValuesWritesEveryBackupDefault) {
             EXPECT_EQ(ReadSetting(std::wstring(entry.valueName)), std::nullopt);
         }
     }
-    EXPECT_EQ(ReadSetting(kRestoreValue), std::nullopt);
+    EXPECT_EQ(ReadSetting(settings::kRestore), std::nullopt);
 }
 
 TEST_F(EngineTest, SecondOptimiseKeepsTheFirstBackups) {
     Seed();
-    Optimise(5, 0, 0);
+    RunOptimise({.versionCode = 5, .internetType = 0, .speedSetting = 0});
     const Snapshot afterFirst = TakeSnapshot();
-    Optimise(5, 0, 1); // tuned values at every location now, and another speed
+    RunOptimise({.versionCode = 5, .internetType = 0, .speedSetting = 1}); // tuned values at every location now, and another speed
     Snapshot afterSecond = TakeSnapshot();
     for (auto& [name, value] : afterSecond)
         if (name.starts_with(L"settings ") || name.starts_with(L"original ")) {
@@ -249,7 +283,7 @@ TEST_F(EngineTest, ConnectionLimitsAreBackedUpUnderTheMachineAndPutBackForTheUse
     const TweakEntry& limit = Tweak(17);
     const auto machineBefore = ReadRegRaw(HKEY_LOCAL_MACHINE, limit.keyPath, limit.valueName, false);
 
-    Optimise(5, 0, 1);
+    RunOptimise({.versionCode = 5, .internetType = 0, .speedSetting = 1});
     EXPECT_EQ(ReadRegRaw(HKEY_LOCAL_MACHINE, kSettingsKey, L"MaxConnectionsPerServer", false), Dword(6));
     EXPECT_EQ(ReadRegRaw(HKEY_LOCAL_MACHINE, kSettingsKey, L"MaxConnectionsPer1_0Server", false), Dword(3));
     EXPECT_EQ(ReadRegRaw(HKEY_CURRENT_USER, kSettingsKey, L"MaxConnectionsPerServer", false), std::nullopt);
@@ -264,7 +298,7 @@ TEST_F(EngineTest, ConnectionLimitsAreBackedUpUnderTheMachineAndPutBackForTheUse
 
 TEST_F(EngineTest, RestoreFollowsItsOwnInternetTypeNotTheOptimiseRunsOne) {
     // Optimised for cable, restored for dial-up: the TCP values stay tuned.
-    Optimise(5, 0, 0);
+    RunOptimise({.versionCode = 5, .internetType = 0, .speedSetting = 0});
     RestoreTweaks(5, 2);
     for (int entry = 22; entry <= 31; ++entry) EXPECT_TRUE(ReadLocation(entry).has_value()) << entry;
 
@@ -273,7 +307,7 @@ TEST_F(EngineTest, RestoreFollowsItsOwnInternetTypeNotTheOptimiseRunsOne) {
     ClearEngineState();
     PutLocation(22, Dword(128));
     PutLocation(24, Dword(5)); // stands in for a value left over from earlier tuning
-    Optimise(5, 7, 0);
+    RunOptimise({.versionCode = 5, .internetType = 7, .speedSetting = 0});
     EXPECT_EQ(ReadLocation(22), Dword(128));
     PutLocation(23, Dword(9)); // appeared after the backup
     RestoreTweaks(5, 0);

@@ -4,12 +4,11 @@
 #include "core/Constants.h"
 #include "core/CustomRegistry.h"
 #include "core/StoredDate.h"
-#include "engine/SettingsForm.h"
 #include "system/WindowsVersion.h"
 #include "tests/support/EngineState.h"
+#include "tests/support/ModalDriver.h"
 #include "tests/support/TestSupport.h"
-#include "ui/AboutForm.h"
-#include "ui/MainForm.h"
+#include "ui/ProgramWindows.h"
 #include "ui/toolkit/Application.h"
 
 #include <gtest/gtest.h>
@@ -54,30 +53,15 @@ protected:
         WriteRegString(HKEY_LOCAL_MACHINE, kProcessorKey, kProcessorNameValue, name, false);
     }
 
-    struct Windows {
-        TVXMainForm main;
-        TVXAboutForm about;
-        vx::TVXSettingsForm settings;
-    };
-
     // The three windows as start-up makes them; the main window is shown.
     TVXMainForm& Open() {
         windows_.reset();
-        // A main window that closes ends the program's message loop; here the next one starts afresh.
-        MSG quit;
-        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
-        windows_ = std::make_unique<Windows>();
-        windows_->main.SetCompanions(windows_->about, windows_->settings);
-        EXPECT_TRUE(windows_->main.Create(nullptr, true));
-        windows_->about.Create(windows_->main.Handle(), false);
-        windows_->settings.Create(windows_->main.Handle(), false);
-        windows_->main.Show();
-        ProcessMessages();
+        windows_ = OpenProgramWindows();
+        EXPECT_TRUE(windows_->main.Handle());
         return windows_->main;
     }
 
-    std::unique_ptr<Windows> windows_;
+    std::unique_ptr<ProgramWindows> windows_;
     std::optional<RegValue> savedProcessorName_;
 };
 
@@ -215,29 +199,27 @@ TEST_F(MainWindow, PointingAtTheSupportPictureOrItsLabelUnderlinesTheLabel) {
     EXPECT_FALSE(main.LinkLabel5.Font().Underline());
 }
 
-// Runs inside the About window's modal loop: notes that it is shown and where, then closes it.
-void CALLBACK RecordAboutAndCloseIt(HWND owner, UINT, UINT_PTR id, DWORD) {
-    KillTimer(owner, id);
-    const HWND about = FindWindowW(kAboutFormClass, nullptr);
-    if (about && IsWindowVisible(about) && !IsWindowEnabled(owner)) {
-        SetPropW(owner, L"AboutShown", reinterpret_cast<HANDLE>(1));
-        PostMessageW(about, WM_CLOSE, 0, 0);
-    }
-}
-
 TEST_F(MainWindow, TheAboutWindowOpensModallyFromItsPictureItsLabelAndItsLink) {
     TVXMainForm& main = Open();
     for (Control* entry : {static_cast<Control*>(&main.NavButton4), static_cast<Control*>(&main.NavStatic4),
                            static_cast<Control*>(&main.LinkLabel7)}) {
         SCOPED_TRACE(Narrow(entry->Name()));
-        RemovePropW(main.Handle(), L"AboutShown");
-        SetTimer(main.Handle(), 78, 300, &RecordAboutAndCloseIt);
-        entry->Click(); // returns when the About window has closed
-        EXPECT_NE(GetPropW(main.Handle(), L"AboutShown"), nullptr) << "shown, with the main window disabled";
+        bool shown = false;
+        const auto closeAbout = [] { PostMessageW(FindWindowW(kAboutFormClass, nullptr), WM_CLOSE, 0, 0); };
+        // The click returns when the About window has closed.
+        ModalDriver::Run([&] { entry->Click(); },
+                         {[&] {
+                             const HWND about = FindWindowW(kAboutFormClass, nullptr);
+                             if (!about || !IsWindowVisible(about) || IsWindowEnabled(main.Handle())) return false;
+                             shown = true;
+                             closeAbout();
+                             return true;
+                         }},
+                         closeAbout);
+        EXPECT_TRUE(shown) << "shown, with the main window disabled";
         EXPECT_FALSE(IsWindowVisible(FindWindowW(kAboutFormClass, nullptr)));
         EXPECT_TRUE(IsWindowEnabled(main.Handle()));
     }
-    RemovePropW(main.Handle(), L"AboutShown");
 }
 
 // Records the F1 key presses that reach a control's own window.

@@ -163,7 +163,7 @@ protected:
         ClearEngineState();
         Seed();
         const int versionCode = ConvertWindowsVersion(choices.windowsItem);
-        Optimise(versionCode, choices.internetType, choices.speedSetting, choices.processorType);
+        RunOptimise({.versionCode = versionCode, .internetType = choices.internetType, .processorType = choices.processorType, .speedSetting = choices.speedSetting});
         Expected expected{TakeSnapshot(), {}};
         RestoreTweaks(versionCode, choices.internetType);
         expected.restored = TakeSnapshot();

@@ -10,6 +10,7 @@
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Captions.h"
+#include "ui/SystemFont.h"
 #include "ui/toolkit/Application.h"
 
 #include <gtest/gtest.h>
@@ -140,7 +141,7 @@ protected:
     }
 
     HWND owner_ = nullptr;
-    TVXSettingsForm form_;
+    TVXSettingsForm form_{&ui::SetUpWindow};
     PassProbe probe_;
     std::vector<std::wstring> frames_;
 };
@@ -170,7 +171,7 @@ TEST(ProgressPacing, ProductionNumbersArePinnedAndTheQuickBuildDividesThemAll) {
     EXPECT_EQ(program.passLimit, kProductionPacing.passLimit);
     EXPECT_EQ(program.framePasses, kProductionPacing.framePasses);
     EXPECT_EQ(program.frameSleepMilliseconds, kProductionPacing.frameSleepMilliseconds);
-    const TVXSettingsForm form;
+    const TVXSettingsForm form(&ui::SetUpWindow);
     EXPECT_EQ(form.Pacing().minimumPasses, kProductionPacing.minimumPasses);
     EXPECT_EQ(form.Pacing().frameSleepMilliseconds, kProductionPacing.frameSleepMilliseconds);
 }

@@ -8,6 +8,7 @@
 #include "core/Constants.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TestSupport.h"
+#include "ui/Captions.h"
 
 #include <gtest/gtest.h>
 
@@ -69,8 +70,14 @@ private:
     std::thread thread_;
 };
 
+// The program's own caption tables, as the entry point hands them to the update mode.
+std::wstring ProgramCaption(std::wstring_view form, std::wstring_view name) {
+    return ui::GetCaption(form, name);
+}
+
 UpdateModeOptions AtServer(const test::LoopbackServer& server, const std::wstring& programFolder) {
     UpdateModeOptions options;
+    options.caption = ProgramCaption;
     options.check.host = L"127.0.0.1";
     options.check.port = server.Port();
     options.programFolder = programFolder;
@@ -224,8 +231,9 @@ TEST_F(UpdateModeTest, AWindowThatDoesNotAnswerCannotHoldTheModeUp) {
 }
 
 TEST_F(UpdateModeTest, PromptTextsComeFromTheCaptionTable) {
-    EXPECT_EQ(UpdatePromptTitle(), kPromptTitle);
-    EXPECT_EQ(UpdatePromptText(), kPromptText);
+    EXPECT_EQ(UpdatePromptTitle(ProgramCaption), kPromptTitle);
+    EXPECT_EQ(UpdatePromptText(ProgramCaption), kPromptText);
+    EXPECT_EQ(UpdatePromptTitle({}), L"") << "no lookup handed down: no texts, and no crash";
 }
 
 // ---------------------------------------------------------------------------
@@ -396,6 +404,7 @@ TEST_F(UpdateModeTest, NoUpdateLeavesTheInstanceAloneAndAsksNothing) {
     // Nothing answers at all.
     {
         UpdateModeOptions options;
+        options.caption = ProgramCaption;
         options.check.host = L"127.0.0.1";
         options.check.port = test::UnusedLoopbackPort();
         ASSERT_NE(options.check.port, 0);

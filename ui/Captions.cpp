@@ -1,16 +1,13 @@
 #include "ui/Captions.h"
 
 #include "core/Constants.h"
-#include "core/CustomRegistry.h"
+#include "core/Settings.h"
 #include "core/Text.h"
 
 #include <climits>
 
 namespace vx::ui {
 namespace {
-
-constexpr wchar_t kLanguageValue[] = L"Language";
-constexpr wchar_t kDefaultLanguage[] = L"english";
 
 bool IsCaptionSpace(wchar_t c) {
     return c >= 1 && c <= 32;
@@ -186,7 +183,7 @@ void ApplyCaptionTable(std::wstring_view table, CaptionTarget& target) {
 }
 
 std::wstring CaptionLanguage() {
-    return LowerAscii(ReadRegString(kSettingsRoot, kSettingsKey, kLanguageValue, kDefaultLanguage, false));
+    return LowerAscii(settings::Language());
 }
 
 std::optional<std::wstring> LoadCaptionTable(std::wstring_view language, HMODULE module) {

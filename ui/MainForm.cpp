@@ -1,7 +1,7 @@
 #include "ui/MainForm.h"
 
 #include "core/Constants.h"
-#include "core/CustomRegistry.h"
+#include "core/Settings.h"
 #include "core/StoredDate.h"
 #include "engine/SettingsForm.h"
 #include "engine/TweakRuns.h"
@@ -186,21 +186,16 @@ void TVXMainForm::BindHandlers() {
 void TVXMainForm::FormCreate() noexcept {
     try {
         SetUpWindow(*this);
-        std::wstring dateText =
-            FormatStoredDate(ReadRegString(kSettingsRoot, kSettingsKey, L"UpdatedDate", L"", false));
-        if (dateText.empty())
-            dateText = FormatStoredDate(ReadRegString(kSettingsRoot, kSettingsKey, L"InstalledDate", L"", false));
-        const int internetType = ReadRegInteger(kSettingsRoot, kSettingsKey, kInternetTypeValue, 0, false);
-        const int processorType = ReadRegInteger(kSettingsRoot, kSettingsKey, kProcessorTypeValue, -1, false);
-        const int speedSetting = ReadRegInteger(kSettingsRoot, kSettingsKey, kSpeedSettingValue, 0, false);
-        const bool restore = ReadRegBool(kSettingsRoot, kSettingsKey, kRestoreValue, false, false);
+        std::wstring dateText = FormatStoredDate(settings::UpdatedDate());
+        if (dateText.empty()) dateText = FormatStoredDate(settings::InstalledDate());
+        const settings::StoredChoices choices = settings::ReadStoredChoices();
         SoftwareLastUpdateLabel.SetCaption(SoftwareLastUpdateLabel.Caption() + dateText);
         VersionInstalledLabel.SetCaption(VersionInstalledLabel.Caption() + kVersionText);
         WindowsCombo.SetItemIndex(WindowsItemForVersion(DetectWindowsVersion()));
-        ProcessorCombo.SetItemIndex(PreselectedProcessorItem(processorType));
-        ModemCombo.SetItemIndex(internetType);
-        RestoreButton.SetEnabled(restore);
-        SpeedTrackBar.SetPosition(speedSetting);
+        ProcessorCombo.SetItemIndex(PreselectedProcessorItem(choices.processorType));
+        ModemCombo.SetItemIndex(choices.internetType);
+        RestoreButton.SetEnabled(RestoreAvailable());
+        SpeedTrackBar.SetPosition(choices.speedSetting);
         RunUpdateReminder();
     } catch (...) {
     }
@@ -275,6 +270,7 @@ void TVXMainForm::LabelMouseLeave(Component& sender) noexcept {
 }
 
 void TVXMainForm::UpdatesButtonClick(Component&) noexcept {
+    PlayClickSound();
     StartUpdater();
 }
 

@@ -109,18 +109,18 @@ void TVXMainForm::ShowRestartOffer() noexcept {
 void TVXMainForm::GoButtonClick(Component&) noexcept {
     if (runUnderWay_) return;
     try {
-        StoreRunChoices(ModemCombo.ItemIndex(), ProcessorCombo.ItemIndex(), SpeedTrackBar.Position());
-        PlayClickSound();
-        BeginRunProgress(StepTotal(kOptimiseSteps), L"MessageUpdate");
-        if (!PlayProgressSteps(kOptimiseSteps)) return FinishClosing();
-        const int versionCode = ConvertWindowsVersion(WindowsCombo.ItemIndex());
-        const int internetType = ModemCombo.ItemIndex();
-        // The tuned values are written only over a complete backup of what they replace.
-        const bool backedUp = TakeBackupIfNeeded(versionCode, internetType);
-        if (backedUp) WriteTweaks(versionCode, internetType, SpeedTrackBar.Position());
+        // The window is disabled for the whole run, so the choices cannot change under it.
+        const OptimiseChoices choices{ConvertWindowsVersion(WindowsCombo.ItemIndex()), ModemCombo.ItemIndex(),
+                                      ProcessorCombo.ItemIndex(), SpeedTrackBar.Position()};
+        const RunOutcome outcome = RunOptimise(choices, [this] {
+            PlayClickSound();
+            BeginRunProgress(StepTotal(kOptimiseSteps), L"MessageUpdate");
+            return PlayProgressSteps(kOptimiseSteps);
+        });
+        if (outcome == RunOutcome::Stopped) return FinishClosing();
         EndRunProgress();
         RestoreButton.SetEnabled(RestoreAvailable());
-        if (backedUp) ShowRestartOffer();
+        if (outcome == RunOutcome::Completed) ShowRestartOffer();
     } catch (...) {
     }
 }
@@ -132,13 +132,16 @@ void TVXMainForm::RestoreButtonClick(Component&) noexcept {
             MainCaption(L"MessageBoxReset1") + kParagraphBreak + MainCaption(L"MessageBoxReset2");
         if (MessageBoxW(Handle(), question.c_str(), Title().c_str(), kRestoreConfirmationStyle) != IDOK) return;
         if (!Handle()) return;
-        PlayClickSound();
-        BeginRunProgress(StepTotal(kRestoreSteps), L"MessageRestore");
-        if (!PlayProgressSteps(kRestoreSteps)) return FinishClosing();
-        const bool restored = RestoreTweaks(ConvertWindowsVersion(WindowsCombo.ItemIndex()), ModemCombo.ItemIndex());
+        const RunOutcome outcome =
+            RunRestore(ConvertWindowsVersion(WindowsCombo.ItemIndex()), ModemCombo.ItemIndex(), [this] {
+                PlayClickSound();
+                BeginRunProgress(StepTotal(kRestoreSteps), L"MessageRestore");
+                return PlayProgressSteps(kRestoreSteps);
+            });
+        if (outcome == RunOutcome::Stopped) return FinishClosing();
         EndRunProgress();
         // An unfinished restore keeps the button, so that the user can complete it.
-        RestoreButton.SetEnabled(!restored && RestoreAvailable());
+        RestoreButton.SetEnabled(outcome != RunOutcome::Completed && RestoreAvailable());
         ShowRestartOffer();
     } catch (...) {
     }

@@ -3,7 +3,6 @@
 #include "core/CommandLine.h"
 #include "core/Constants.h"
 #include "system/Shell.h"
-#include "ui/Captions.h"
 
 namespace vx {
 
@@ -31,19 +30,21 @@ void CloseRunningInstance(UINT timeoutMs) noexcept {
     }
 }
 
-std::wstring UpdatePromptTitle() {
-    return ui::GetCaption(L"VXMainForm", L"VXMainForm");
+std::wstring UpdatePromptTitle(const CaptionLookup& caption) {
+    if (!caption) return {};
+    return caption(L"VXMainForm", L"VXMainForm");
 }
 
-std::wstring UpdatePromptText() {
-    return ui::GetCaption(L"VXUpdateForm", L"MessageBoxUpdate1") + L"\r\n\r\n" +
-           ui::GetCaption(L"VXUpdateForm", L"MessageBoxUpdate2");
+std::wstring UpdatePromptText(const CaptionLookup& caption) {
+    if (!caption) return {};
+    return caption(L"VXUpdateForm", L"MessageBoxUpdate1") + L"\r\n\r\n" +
+           caption(L"VXUpdateForm", L"MessageBoxUpdate2");
 }
 
-bool AskToInstallUpdate() noexcept {
+bool AskToInstallUpdate(const CaptionLookup& caption) noexcept {
     try {
-        const std::wstring title = UpdatePromptTitle();
-        const std::wstring text = UpdatePromptText();
+        const std::wstring title = UpdatePromptTitle(caption);
+        const std::wstring text = UpdatePromptText(caption);
         return MessageBoxW(nullptr, text.c_str(), title.c_str(), kPromptStyle) == IDYES;
     } catch (...) {
         return false;
@@ -54,15 +55,20 @@ void RunUpdateModeWith(const UpdateModeOptions& options) noexcept {
     try {
         if (CheckForUpdate(options.check) != 1) return;
         CloseRunningInstance(options.closeTimeoutMs);
-        if (!AskToInstallUpdate()) return;
+        if (!AskToInstallUpdate(options.caption)) return;
         const std::wstring folder = options.programFolder.empty() ? ProgramFolder() : options.programFolder;
         RunProgram(folder + kUpdaterFileName, L"");
     } catch (...) {
     }
 }
 
-void RunUpdateMode() noexcept {
-    RunUpdateModeWith({});
+void RunUpdateMode(const CaptionLookup& caption) noexcept {
+    try {
+        UpdateModeOptions options;
+        options.caption = caption;
+        RunUpdateModeWith(options);
+    } catch (...) {
+    }
 }
 
 } // namespace vx

@@ -7,9 +7,15 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace vx {
+
+// The caption-table lookup of the program's windows (form name, component
+// name), handed down by the entry point: the update mode lies below them.
+using CaptionLookup = std::function<std::wstring(std::wstring_view form, std::wstring_view name)>;
 
 // How the update mode runs. The program always uses the defaults; the tests
 // point the check at a server of their own and the updater at a folder of theirs.
@@ -23,6 +29,7 @@ struct UpdateModeOptions {
     // a healthy instance; an instance that has stopped answering would otherwise
     // keep this process, and the update, waiting for ever.
     UINT closeTimeoutMs = 5000;
+    CaptionLookup caption; // empty: the prompt has no texts
 };
 
 // Sends WM_CLOSE to the running instance's About, progress and main windows,
@@ -30,13 +37,13 @@ struct UpdateModeOptions {
 void CloseRunningInstance(UINT timeoutMs) noexcept;
 
 // The prompt's title and text from the caption table of the current language.
-std::wstring UpdatePromptTitle();
-std::wstring UpdatePromptText();
+std::wstring UpdatePromptTitle(const CaptionLookup& caption);
+std::wstring UpdatePromptText(const CaptionLookup& caption);
 
 // Asks, in a message box of no owner, whether to install the update; true on Yes.
-bool AskToInstallUpdate() noexcept;
+bool AskToInstallUpdate(const CaptionLookup& caption) noexcept;
 
 void RunUpdateModeWith(const UpdateModeOptions& options) noexcept;
-void RunUpdateMode() noexcept;
+void RunUpdateMode(const CaptionLookup& caption) noexcept;
 
 } // namespace vx

@@ -2,10 +2,9 @@
 
 #include "core/CommandLine.h"
 #include "core/Constants.h"
-#include "core/CustomRegistry.h"
+#include "core/Settings.h"
 #include "core/StoredDate.h"
 #include "system/Shell.h"
-#include "ui/Sound.h"
 
 #include <optional>
 
@@ -33,7 +32,7 @@ void RunUpdateReminderIn(const std::wstring& programFolder) noexcept {
     try {
         // No recorded update counts from now, so the reminder stays quiet.
         const std::wstring now = std::to_wstring(DateToStoredSeconds(CurrentDateTime()));
-        const std::wstring updated = ReadRegString(kSettingsRoot, kSettingsKey, L"UpdatedDate", now, false);
+        const std::wstring updated = settings::ReadText(settings::kUpdatedDate, now);
         if (!UpdateReminderDue(updated, CurrentDateTime())) return;
         // The program file's own name, whatever the running file is called.
         RunProgram(FolderOrOwn(programFolder) + kProgramFileName, kCheckUpdateArgument);
@@ -47,7 +46,6 @@ void RunUpdateReminder() noexcept {
 
 void StartUpdaterIn(const std::wstring& programFolder) noexcept {
     try {
-        ui::PlayClickSound();
         RunProgram(FolderOrOwn(programFolder) + kUpdaterFileName, L"");
     } catch (...) {
     }

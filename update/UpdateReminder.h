@@ -21,7 +21,7 @@ bool UpdateReminderDue(std::wstring_view updatedDate, double now) noexcept;
 void RunUpdateReminderIn(const std::wstring& programFolder) noexcept;
 void RunUpdateReminder() noexcept;
 
-// The click, then the updater from the program folder, with no check first.
+// The updater from the program folder, with no check first.
 void StartUpdaterIn(const std::wstring& programFolder) noexcept;
 void StartUpdater() noexcept;
 

@@ -2,6 +2,7 @@
 
 #include "core/Constants.h"
 #include "core/Handles.h"
+#include "core/Settings.h"
 #include "engine/TweakRuns.h"
 #include "tests/support/TestSupport.h"
 
@@ -184,16 +185,10 @@ Snapshot TakeSnapshot() {
         if (entry.backupDefault)
             snapshot[kSettingPrefix + std::wstring(entry.valueName)] = ReadSetting(std::wstring(entry.valueName));
     }
-    for (const wchar_t* name : {kRestoreValue, kInternetTypeValue, kProcessorTypeValue, kSpeedSettingValue})
+    for (const wchar_t* name : {settings::kRestore, settings::kInternetType, settings::kProcessorType, settings::kSpeedSetting})
         snapshot[kSettingPrefix + std::wstring(name)] = ReadSetting(name);
     for (const auto& [name, value] : ReadOriginals()) snapshot[kOriginalPrefix + name] = value;
     return snapshot;
-}
-
-void Optimise(int versionCode, int internetType, int speedSetting, int processorType) {
-    StoreRunChoices(internetType, processorType, speedSetting);
-    TakeBackupIfNeeded(versionCode, internetType);
-    WriteTweaks(versionCode, internetType, speedSetting);
 }
 
 } // namespace test

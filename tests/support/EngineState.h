@@ -59,8 +59,5 @@ inline constexpr wchar_t kOriginalPrefix[] = L"original ";
 std::wstring LocationKey(const TweakEntry& entry);
 Snapshot TakeSnapshot();
 
-// The whole optimise run's registry work, as the main window's handler does it.
-void Optimise(int versionCode, int internetType, int speedSetting, int processorType = 0);
-
 } // namespace test
 } // namespace vx

@@ -116,6 +116,17 @@ std::wstring BuiltProgramPath() {
     return WindowsPathFromEnvironment("VELANTRIX_EXE");
 }
 
+std::unique_ptr<ui::ProgramWindows> OpenProgramWindows() {
+    // A main window that closes ends the program's message loop; here the next one starts afresh.
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    auto windows = std::make_unique<ui::ProgramWindows>();
+    windows->Create();
+    ui::ProcessMessages();
+    return windows;
+}
+
 std::wstring ArtifactsFolder() {
     std::wstring folder = WindowsPathFromEnvironment("VELANTRIX_ARTIFACTS");
     if (folder.empty()) folder = TestFolder() + L"artifacts";

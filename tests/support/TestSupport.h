@@ -2,12 +2,15 @@
 // windows and conditions, reading windows, starting and ending real processes.
 #pragma once
 
+#include "ui/ProgramWindows.h"
+
 #include "core/Handles.h"
 
 #include <windows.h>
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +34,10 @@ HWND WaitForWindow(std::wstring_view className, std::chrono::milliseconds timeou
 // Polls like WaitUntil, dispatching this thread's pending messages (as the program's own loop does)
 // before each look.
 bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+
+// The program's windows wired and created as start-up does it, the main window
+// shown, after clearing the quit message that an earlier main window left.
+std::unique_ptr<ui::ProgramWindows> OpenProgramWindows();
 
 // Wide text for failure messages (characters past ASCII as '?').
 std::string Narrow(std::wstring_view text);

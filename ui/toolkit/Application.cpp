@@ -1,6 +1,5 @@
 #include "ui/toolkit/Application.h"
 
-#include "system/Shell.h"
 #include "ui/toolkit/Control.h"
 #include "ui/toolkit/Form.h"
 #include "ui/toolkit/HintWindow.h"
@@ -81,7 +80,6 @@ void Application::Initialize() noexcept {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES |
                                                         ICC_PROGRESS_CLASS | ICC_USEREX_CLASSES};
     InitCommonControlsEx(&controls);
-    SetShellOwnerWindow(Handle());
 }
 
 HWND Application::Handle() noexcept {

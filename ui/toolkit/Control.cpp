@@ -1,11 +1,24 @@
 #include "ui/toolkit/Control.h"
 
-#include "ui/NativeHandCursor.h"
 #include "ui/toolkit/Application.h"
 #include "ui/toolkit/ControlHost.h"
 #include "ui/toolkit/Form.h"
 
 namespace vx::ui {
+namespace {
+
+// A shared system cursor: Windows owns it, so it is never destroyed.
+HCURSOR g_handPointCursor = nullptr;
+
+} // namespace
+
+void SetHandPointCursor(HCURSOR cursor) noexcept {
+    if (cursor) g_handPointCursor = cursor;
+}
+
+HCURSOR HandPointCursor() noexcept {
+    return g_handPointCursor ? g_handPointCursor : LoadCursorW(nullptr, IDC_ARROW);
+}
 
 HCURSOR CursorHandle(Cursor cursor) noexcept {
     switch (cursor) {

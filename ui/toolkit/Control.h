@@ -33,6 +33,12 @@ struct Bounds {
 enum class Cursor { Default, Arrow, HandPoint, HourGlass, IBeam };
 HCURSOR CursorHandle(Cursor cursor) noexcept;
 
+// The cursor of Cursor::HandPoint. Until the program sets one (the system's
+// hand, during process initialisation) it is the standard arrow, so that a
+// control never ends up with no cursor at all. A null cursor is ignored.
+void SetHandPointCursor(HCURSOR cursor) noexcept;
+HCURSOR HandPointCursor() noexcept;
+
 // An event with its sender, bound to a method of the window that handles it.
 using NotifyEvent = std::function<void(Component& sender)>;
 // Runs the handler if there is one; nothing it throws gets out.

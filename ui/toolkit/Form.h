@@ -42,6 +42,12 @@ struct FormLayout {
     Color color = Color::System(COLOR_BTNFACE);
 };
 
+class Form;
+
+// What a program does to each of its windows when it is created or shown
+// (fonts, captions): set by the layer above the toolkit.
+using WindowSetUp = void (*)(Form& window) noexcept;
+
 // How a modal showing ended. None while it runs.
 enum class ModalResult { None, Ok, Cancel, Abort, Retry, Ignore, Yes, No, Close };
 
