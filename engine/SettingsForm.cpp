@@ -39,8 +39,8 @@ TVXSettingsForm::TVXSettingsForm(ui::WindowSetUp setUp)
     : Form(kLayout), SettingsPanel(*this, L"SettingsPanel", kSettingsPanelBounds, kSettingsPanelOptions),
       CurrentSettingsHeading(SettingsPanel, L"CurrentSettingsHeading", kHeadingBounds, kHeadingOptions),
       MainProgress(SettingsPanel, L"MainProgress", kMainProgressBounds, kMainProgressOptions),
-      CurrentSettingsLabel(SettingsPanel, L"CurrentSettingsLabel", kStepLabelBounds, kStepLabelOptions),
-      setUp_(setUp) {}
+      CurrentSettingsLabel(SettingsPanel, L"CurrentSettingsLabel", kStepLabelBounds, kStepLabelOptions), setUp_(setUp) {
+}
 
 void TVXSettingsForm::FormShow() noexcept {
     if (setUp_) setUp_(*this);

@@ -266,7 +266,8 @@ TEST_F(EngineTest, SecondOptimiseKeepsTheFirstBackups) {
     Seed();
     RunOptimise({.versionCode = 5, .internetType = 0, .speedSetting = 0});
     const Snapshot afterFirst = TakeSnapshot();
-    RunOptimise({.versionCode = 5, .internetType = 0, .speedSetting = 1}); // tuned values at every location now, and another speed
+    // Tuned values at every location now, and another speed.
+    RunOptimise({.versionCode = 5, .internetType = 0, .speedSetting = 1});
     Snapshot afterSecond = TakeSnapshot();
     for (auto& [name, value] : afterSecond)
         if (name.starts_with(L"settings ") || name.starts_with(L"original ")) {

@@ -207,8 +207,7 @@ TEST_F(MainWindow, TheAboutWindowOpensModallyFromItsPictureItsLabelAndItsLink) {
         bool shown = false;
         const auto closeAbout = [] { PostMessageW(FindWindowW(kAboutFormClass, nullptr), WM_CLOSE, 0, 0); };
         // The click returns when the About window has closed.
-        ModalDriver::Run([&] { entry->Click(); },
-                         {[&] {
+        ModalDriver::Run([&] { entry->Click(); }, {[&] {
                              const HWND about = FindWindowW(kAboutFormClass, nullptr);
                              if (!about || !IsWindowVisible(about) || IsWindowEnabled(main.Handle())) return false;
                              shown = true;

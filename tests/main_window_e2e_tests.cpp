@@ -163,7 +163,10 @@ protected:
         ClearEngineState();
         Seed();
         const int versionCode = ConvertWindowsVersion(choices.windowsItem);
-        RunOptimise({.versionCode = versionCode, .internetType = choices.internetType, .processorType = choices.processorType, .speedSetting = choices.speedSetting});
+        RunOptimise({.versionCode = versionCode,
+                     .internetType = choices.internetType,
+                     .processorType = choices.processorType,
+                     .speedSetting = choices.speedSetting});
         Expected expected{TakeSnapshot(), {}};
         RestoreTweaks(versionCode, choices.internetType);
         expected.restored = TakeSnapshot();

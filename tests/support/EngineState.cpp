@@ -185,7 +185,8 @@ Snapshot TakeSnapshot() {
         if (entry.backupDefault)
             snapshot[kSettingPrefix + std::wstring(entry.valueName)] = ReadSetting(std::wstring(entry.valueName));
     }
-    for (const wchar_t* name : {settings::kRestore, settings::kInternetType, settings::kProcessorType, settings::kSpeedSetting})
+    for (const wchar_t* name :
+         {settings::kRestore, settings::kInternetType, settings::kProcessorType, settings::kSpeedSetting})
         snapshot[kSettingPrefix + std::wstring(name)] = ReadSetting(name);
     for (const auto& [name, value] : ReadOriginals()) snapshot[kOriginalPrefix + name] = value;
     return snapshot;

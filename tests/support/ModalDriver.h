@@ -21,8 +21,7 @@ public:
     using Step = std::function<bool()>;
 
     // True when every step ran.
-    static bool Run(const std::function<void()>& blocking, std::vector<Step> steps,
-                    const std::function<void()>& giveUp,
+    static bool Run(const std::function<void()>& blocking, std::vector<Step> steps, const std::function<void()>& giveUp,
                     std::chrono::milliseconds bound = std::chrono::seconds(15));
 
     // Shows the form modally and gives its result; a window still open after
