@@ -36,6 +36,7 @@ public:
     bool AutoSize() const noexcept { return options_.autoSize; }
     void SetAutoSize(bool on) noexcept;
     TextAlign Alignment() const noexcept { return options_.alignment; }
+    bool VerticalCenter() const noexcept { return options_.verticalCenter; }
 
     void Paint(HDC dc) noexcept override;
     void FontChanged() noexcept override;
@@ -46,6 +47,7 @@ private:
 
     LabelOptions options_;
     std::wstring caption_;
+    int textHeight_ = 0; // the height the text needs as drawn, while the label sizes itself
 };
 
 } // namespace vx::ui
