@@ -20,15 +20,18 @@ void CollectLabels(ui::ControlHost& host, std::vector<ui::Label*>& labels) {
     }
 }
 
-// The label's box grown away from its anchor: far to the side its text runs to,
-// and a little above and below (evenly when the text is centred in its height).
+// The label's box grown away from its anchor: far to the side its text runs to
+// (unless its lines wrap at its width), and a little above and below (evenly
+// when the text is centred in its height).
 ui::Bounds Widened(const ui::Label& label) {
     constexpr int kSpare = 200;
     constexpr int kRise = 10;
     ui::Bounds b = label.GetBounds();
-    if (label.Alignment() == ui::TextAlign::Right) b.left -= kSpare;
-    else if (label.Alignment() == ui::TextAlign::Center) b.left -= kSpare / 2;
-    b.width += kSpare;
+    if (!label.WordWrap()) {
+        if (label.Alignment() == ui::TextAlign::Right) b.left -= kSpare;
+        else if (label.Alignment() == ui::TextAlign::Center) b.left -= kSpare / 2;
+        b.width += kSpare;
+    }
     if (label.VerticalCenter()) b.top -= kRise;
     b.height += 2 * kRise;
     return b;

@@ -37,6 +37,7 @@ public:
     void SetAutoSize(bool on) noexcept;
     TextAlign Alignment() const noexcept { return options_.alignment; }
     bool VerticalCenter() const noexcept { return options_.verticalCenter; }
+    bool WordWrap() const noexcept { return options_.wordWrap; }
 
     void Paint(HDC dc) noexcept override;
     void FontChanged() noexcept override;
