@@ -9,7 +9,9 @@
 namespace vx::ui {
 namespace {
 
+// The letters are drawn black on white; any pixel that is not white is ink.
 constexpr COLORREF kGround = RGB(255, 255, 255);
+constexpr std::uint32_t kGroundPixel = 0x00FFFFFF;
 
 // The size DrawText reports for the text; an empty text measures as one
 // blank, so that an empty label keeps the height of a line.
@@ -41,22 +43,22 @@ SIZE InkReach(HDC screen, HFONT font, const std::wstring& text, UINT flags, int 
     GdiFlush();
     const auto* pixels = static_cast<const std::uint32_t*>(bits);
     SIZE reach{0, 0};
-    for (int y = 0; y < canvas.cy; ++y)
-        for (int x = 0; x < canvas.cx; ++x)
-            if ((pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(canvas.cx) +
-                        static_cast<std::size_t>(x)] &
-                 0x00FFFFFF) != 0x00FFFFFF) {
-                reach.cx = std::max<LONG>(reach.cx, x + 1);
-                reach.cy = std::max<LONG>(reach.cy, y + 1);
-            }
+    for (int y = 0; y < canvas.cy; ++y) {
+        const std::uint32_t* row = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(canvas.cx);
+        for (int x = 0; x < canvas.cx; ++x) {
+            if ((row[x] & 0x00FFFFFF) == kGroundPixel) continue;
+            reach.cx = std::max<LONG>(reach.cx, x + 1);
+            reach.cy = y + 1;
+        }
+    }
     return reach;
 }
 
 // The box the text needs as it is drawn: what DrawText reports, widened and
 // deepened to wherever the letters really reach.
 SIZE MeasureText(const std::wstring& text, HFONT font, UINT flags, int wrapWidth) noexcept {
-    // Measured on a bitmap like the one the label is painted on: other device
-    // contexts can pick other fonts for characters the face lacks.
+    // The ink is found on a bitmap like the one the label is painted on: other
+    // device contexts can pick other fonts for characters the face lacks.
     const WindowDc screen(nullptr);
     if (!screen) return SIZE{0, 0};
     const std::wstring measured = text.empty() ? std::wstring(L" ") : text;
@@ -66,10 +68,15 @@ SIZE MeasureText(const std::wstring& text, HFONT font, UINT flags, int wrapWidth
         size = CalculatedSize(screen.get(), measured, flags, wrapWidth);
     }
     if (text.empty() || size.cy <= 0) return size;
-    // Left-aligned, in room enough for fallback glyphs of twice the width.
+    // Left-aligned, in room enough for fallback glyphs of twice the width; ink up
+    // to the bitmap's edge asks for a second look in twice the room.
     const UINT inkFlags = flags & ~static_cast<UINT>(DT_RIGHT | DT_CENTER);
-    const SIZE canvas{wrapWidth > 0 ? wrapWidth + size.cy : 2 * size.cx + 4 * size.cy, 2 * size.cy + 8};
-    const SIZE reach = InkReach(screen.get(), font, measured, inkFlags, wrapWidth, canvas);
+    SIZE canvas{wrapWidth > 0 ? wrapWidth + size.cy : 2 * size.cx + 4 * size.cy, 2 * size.cy + 8};
+    SIZE reach = InkReach(screen.get(), font, measured, inkFlags, wrapWidth, canvas);
+    if (reach.cx >= canvas.cx || reach.cy >= canvas.cy) {
+        canvas = SIZE{2 * canvas.cx, 2 * canvas.cy};
+        reach = InkReach(screen.get(), font, measured, inkFlags, wrapWidth, canvas);
+    }
     if (wrapWidth <= 0) size.cx = std::max(size.cx, reach.cx);
     size.cy = std::max(size.cy, reach.cy);
     return size;
