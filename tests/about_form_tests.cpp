@@ -14,6 +14,7 @@
 #include "tests/support/ModalDriver.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/WholeTexts.h"
 #include "ui/Captions.h"
 #include "ui/NativeHandCursor.h"
 #include "ui/toolkit/Application.h"
@@ -676,6 +677,54 @@ TEST_F(AboutFormTest, KoreanTableGivesKoreanTextsAndTheVersion) {
     EXPECT_EQ(about_->VersionLabel.Caption(), GetCaption(L"VXAboutForm", L"VersionLabel") + kVersionSuffix);
     EXPECT_EQ(about_->CloseButton.Caption(), GetCaption(L"VXAboutForm", L"CloseButton"));
     EXPECT_NE(about_->CloseButton.Caption(), L"&Close");
+}
+
+// Texts that lie over the pictures (the legal warning over the graphics card,
+// the heading over the banner) stand out from every pixel under their letters.
+TEST_F(AboutFormTest, TextsOverThePicturesKeepAContrastOfAtLeastFourAndAHalf) {
+    for (const wchar_t* language : {L"english", L"korean"}) {
+        SCOPED_TRACE(Narrow(language));
+        SetLanguage(language);
+        ShowAndSettle();
+        TVXAboutForm& a = *about_;
+        bool warningChecked = false;
+        for (const Picture* picture : {&a.LargeIcon, &a.BannerImage}) {
+            const RECT area = picture->GetBounds().Rect();
+            for (Label* label : LabelsOf(a.AboutPanel)) {
+                RECT overlap{};
+                const RECT box = label->GetBounds().Rect();
+                if (!IntersectRect(&overlap, &box, &area)) continue;
+                SCOPED_TRACE(Narrow(label->Name()));
+                const InkContrast ink = MeasureInkContrast(*label, area);
+                EXPECT_GT(ink.inkPixels, 50) << "the label shows letters";
+                EXPECT_GE(ink.lowest, 4.5)
+                    << ink.inkPixels << " letter pixels, " << ink.inkOverPicture << " of them over the picture";
+                if (label == &a.CopyrightWarningLabel) warningChecked = ink.inkOverPicture > 100;
+            }
+        }
+        EXPECT_TRUE(warningChecked) << "the warning's letters lie over the card's picture";
+        about_->Hide();
+    }
+}
+
+TEST_F(AboutFormTest, EveryLabelShowsItsWholeTextInEnglishAndKorean) {
+    for (const wchar_t* language : {L"english", L"korean"}) {
+        SCOPED_TRACE(Narrow(language));
+        SetLanguage(language);
+        ShowAndSettle();
+        ASSERT_EQ(LabelsOf(*about_).size(), 5u);
+        for (const CutText& cut : CutTexts(*about_))
+            ADD_FAILURE() << Narrow(cut.label) << " cuts its text: " << cut.pixels << " pixels more in a wider box";
+        about_->Hide();
+    }
+    // The check sees a label too narrow for its text.
+    ShowAndSettle();
+    Bounds narrow = about_->VersionLabel.GetBounds();
+    narrow.width /= 2;
+    about_->VersionLabel.SetBounds(narrow);
+    const std::vector<CutText> cut = CutTexts(*about_);
+    ASSERT_EQ(cut.size(), 1u);
+    EXPECT_EQ(cut[0].label, L"VersionLabel");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "tests/support/EngineState.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/WholeTexts.h"
 #include "ui/ProgramWindows.h"
 #include "ui/toolkit/Application.h"
 
@@ -274,6 +275,22 @@ TEST_F(MainWindow, TheHelpKeyDoesNothingWhenNoWindowOfTheProgramIsVisible) {
     EXPECT_FALSE(handled);
     ProcessMessages();
     EXPECT_FALSE(WaitUntil([] { return FindWindowW(L"HH Parent", nullptr) != nullptr; }, 1500ms));
+}
+
+// Hangul in the place of Tahoma comes from a linked font, which the text's
+// measurement alone does not see; the labels must show their whole text all the same.
+TEST_F(MainWindow, EveryLabelShowsItsWholeTextInEnglishAndKorean) {
+    for (const wchar_t* language : {L"english", L"korean"}) {
+        SCOPED_TRACE(Narrow(language));
+        SetSetting(L"Language", std::wstring(language));
+        SetSetting(L"UpdatedDate", std::wstring(L"1454284800"));
+        TVXMainForm& main = Open();
+        SetForegroundWindow(main.Handle());
+        ProcessMessages();
+        ASSERT_GT(LabelsOf(main).size(), 15u);
+        for (const CutText& cut : CutTexts(main))
+            ADD_FAILURE() << Narrow(cut.label) << " cuts its text: " << cut.pixels << " pixels more in a wider box";
+    }
 }
 
 } // namespace

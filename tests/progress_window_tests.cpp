@@ -6,9 +6,11 @@
 #include "engine/SettingsForm.h"
 
 #include "core/Constants.h"
+#include "core/CustomRegistry.h"
 #include "core/Handles.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/WholeTexts.h"
 #include "ui/Captions.h"
 #include "ui/SystemFont.h"
 #include "ui/toolkit/Application.h"
@@ -433,6 +435,8 @@ TEST_F(ProgressWindowTest, ScreenshotInTheMiddleOfAStep) {
     ASSERT_EQ(shot.width, 479);
     ASSERT_EQ(shot.height, 146);
     EXPECT_TRUE(test::SavePng(shot, ArtifactsFolder() + L"progress-window.png"));
+    // The whole window with its title bar, as the picture of a run.
+    EXPECT_TRUE(test::SavePng(test::CaptureWindow(form_.Handle()), ArtifactsFolder() + L"progress-window-step.png"));
 
     const COLORREF window = GetSysColor(COLOR_WINDOW);
     EXPECT_EQ(shot.At(5, 5), window) << "the panel covers the client area in the window colour";
@@ -450,6 +454,22 @@ TEST_F(ProgressWindowTest, ScreenshotInTheMiddleOfAStep) {
     // Nothing of the texts is clipped by the window.
     EXPECT_LT(form_.CurrentSettingsHeading.Left() + form_.CurrentSettingsHeading.Width(), 479);
     EXPECT_LT(form_.CurrentSettingsLabel.Top() + form_.CurrentSettingsLabel.Height(), 146);
+}
+
+TEST_F(ProgressWindowTest, BothLabelsShowTheirWholeTextInEnglishAndKorean) {
+    for (const wchar_t* language : {L"english", L"korean"}) {
+        SCOPED_TRACE(test::Narrow(language));
+        WriteRegString(kSettingsRoot, kSettingsKey, L"Language", language, false);
+        StartRun(33, ui::GetCaption(L"VXSettingsForm", L"MessageUpdate"));
+        PlayStep(ui::GetCaption(L"VXSettingsForm", L"MessageChange10"));
+        SetForegroundWindow(form_.Handle());
+        ui::ProcessMessages();
+        ASSERT_EQ(test::LabelsOf(form_).size(), 2u);
+        for (const test::CutText& cut : test::CutTexts(form_))
+            ADD_FAILURE() << test::Narrow(cut.label) << " cuts its text: " << cut.pixels << " pixels more";
+        form_.Hide();
+    }
+    test::DeleteSettingsKey();
 }
 
 TEST(QuickProgram, BuiltBesideItsDocumentsWithTheProgramsResources) {

@@ -399,6 +399,22 @@ TEST_F(Pictures, LogoListPicturesAndLargeIconHaveTransparentGround) {
     }
 }
 
+// The About window lays its text box over the picture's rows above 80 and its
+// legal warning over the rows from 176 down: the card keeps to the band between.
+TEST_F(Pictures, LargeIconLeavesTheRowsUnderTheAboutWindowsTextsClear) {
+    Picture large = Decode(res::kLargeIcon);
+    ASSERT_TRUE(large.ok());
+    int clearOutside = 0, opaqueInside = 0;
+    for (UINT y = 0; y < large.height; ++y)
+        for (UINT x = 0; x < large.width; ++x) {
+            const bool band = y >= 80 && y < 176;
+            if (!band && large.Alpha(x, y) == 0) ++clearOutside;
+            if (band && large.Alpha(x, y) == 255) ++opaqueInside;
+        }
+    EXPECT_EQ(clearOutside, 256 * (256 - 96));
+    EXPECT_GT(opaqueInside, 256 * 96 / 2) << "the card fills most of the band";
+}
+
 // ---------------------------------------------------------------- version and documents
 
 TEST(ProgramFile, VersionResourceSaysTheProgramVersion) {

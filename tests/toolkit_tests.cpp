@@ -8,6 +8,7 @@
 #include "core/Handles.h"
 #include "resources/ResourceNames.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/WholeTexts.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Captions.h"
 #include "ui/SystemFont.h"
@@ -521,6 +522,10 @@ TEST_F(ScreenshotTest, KoreanTextsRenderWithRealGlyphs) {
     form.Show();
     ASSERT_TRUE(WaitUntilPainted(form.Handle()));
     CheckLabelsAndSave(form, L"toolkit-form-korean.png");
+    // Hangul drawn from a linked font in Tahoma's place: every label still shows its whole text.
+    SetForegroundWindow(form.Handle());
+    for (const CutText& cut : CutTexts(form))
+        ADD_FAILURE() << Narrow(cut.label) << " cuts its text: " << cut.pixels << " pixels more in a wider box";
 }
 
 } // namespace

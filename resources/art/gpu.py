@@ -119,8 +119,52 @@ def card_canvas(size, detail=None, shadow=False):
     return cv
 
 
+# The About window lays the large picture under its texts: a text box covers the rows above
+# WIDE_CARD_TOP and the legal warning the rows from WIDE_CARD_BOTTOM down. The card keeps to
+# the open band between them, so every text keeps the panel's plain background behind it.
+WIDE_CARD_TOP = 82
+WIDE_CARD_BOTTOM = 174
+
+
+def wide_card_canvas(size=256):
+    """A long three-fan card lying across the middle band of a transparent square."""
+    cv = Canvas(size, size)
+    tf = Affine().scale(size / 256.0)
+    top, bottom = WIDE_CARD_TOP, WIDE_CARD_BOTTOM
+    x0, x1 = 30, 250
+    y0, y1 = top + 4, top + 66
+    # A soft shadow right under the card, kept inside the band.
+    m = fill(size, size, rounded_rect(x0 + 6, bottom - 11, x1 - x0 - 12, 6, 3), transform=tf).blurred(max(1, size / 128))
+    cv.paint(m, rgb('#000000'), 0.22)
+    # Circuit board and edge connector under the shroud.
+    cv.shape(rect(x0 + 4, y1 - 6, x1 - x0 - 12, 18),
+             linear(0, tf.point((0, y1))[1], 0, tf.point((0, y1 + 12))[1], [(0, PCB), (1, PCB_DARK)]), transform=tf)
+    fingers = []
+    for k in range(26):
+        fx = 70 + k * 5.6 + (8 if k >= 6 else 0)
+        fingers += rect(fx, y1 + 8, 3.6, bottom - 6 - (y1 + 8))
+    cv.shape(fingers, linear(0, tf.point((0, y1 + 8))[1], 0, tf.point((0, bottom - 6))[1],
+                             [(0, GOLD_LIGHT), (1, GOLD_DARK)]), transform=tf)
+    # Shroud with a top light, a blue accent and a line along its foot.
+    ty, by = tf.point((0, y0))[1], tf.point((0, y1))[1]
+    cv.shape(rounded_rect(x0, y0, x1 - x0, y1 - y0, 10), linear(0, ty, 0, by, [(0, SHROUD_TOP), (1, SHROUD_BOTTOM)]),
+             transform=tf)
+    cv.shape(rounded_rect(x0 + 3, y0 + 2.5, x1 - x0 - 6, 4, 2), rgb('#ffffff', 0.16), transform=tf)
+    accent = [[(x1 - 56, y0), (x1 - 10, y0), (x1, y0 + 10), (x1, y0 + 18), (x1 - 46, y0 + 18)]]
+    cv.shape(accent, linear(*tf.point((x1 - 56, 0)), *tf.point((x1, 0)), [(0, ACCENT), (1, ACCENT_LIGHT)]),
+             transform=tf)
+    cv.shape(rect(x0 + 12, y1 - 7, x1 - x0 - 24, 2), ACCENT, opacity=0.9, transform=tf)
+    # Three fans along the shroud.
+    fan_y = (y0 + y1) / 2.0 - 1
+    for k in range(3):
+        _fan(cv, tf, x0 + (x1 - x0) * (2 * k + 1) / 6.0, fan_y, 23, 9, True)
+    # Mounting bracket at the left, as tall as the band allows.
+    _bracket(cv, tf, 10, top + 2, 30, bottom - 4, [(top + 12, 26), (top + 44, 26)])
+    return cv
+
+
 def card_mask(size):
     return Mask(size, size, card_canvas(size).px[3::4])
 
 
-__all__ = ['draw_card', 'card_canvas', 'card_mask', 'arc_points']
+__all__ = ['draw_card', 'card_canvas', 'wide_card_canvas', 'card_mask', 'arc_points']

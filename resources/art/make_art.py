@@ -33,7 +33,7 @@ PICTURES = [
     ('ImageList2.png', icons.image_list_processor, False),
     ('ImageList3.png', icons.image_list_network, False),
     ('Banner.png', pictures.banner, True),
-    ('LargeIcon.png', lambda: gpu.card_canvas(256, shadow=True), False),
+    ('LargeIcon.png', gpu.wide_card_canvas, False),
 ]
 
 # The icon group: (size, bits per pixel), in the order Windows lists them.

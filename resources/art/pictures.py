@@ -16,10 +16,13 @@ TOOL_GREY = rgb('#dbe1e8')
 
 # ---------------------------------------------------------------- dark band with light curves
 
-def draw_band(cv, width, height, seed):
-    """A dark-blue band across the top with a glow and a bundle of thin light curves."""
+def draw_band(cv, width, height, seed, light=1.0):
+    """A dark-blue band across the top with a glow and a bundle of thin light curves.
+
+    light scales the glow and the curves; a band that white text lies on keeps them low."""
     cv.shape(rect(0, 0, width, height), linear(0, 0, 0, height, [(0, BAND_TOP), (1, BAND_BOTTOM)]))
-    glow = radial(width * 0.72, height * 0.2, width * 0.45, [(0, rgb('#3f7fd6', 0.45)), (1, rgb('#3f7fd6', 0.0))])
+    glow = radial(width * 0.72, height * 0.2, width * 0.45,
+                  [(0, rgb('#3f7fd6', 0.45 * light)), (1, rgb('#3f7fd6', 0.0))])
     cv.shape(rect(0, 0, width, height), glow)
     rnd = random.Random(seed)
     for k in range(9):
@@ -29,14 +32,16 @@ def draw_band(cv, width, height, seed):
         c1 = (width * 0.3, height * (0.1 + 0.5 * t) - 25 + rnd.uniform(-8, 8))
         c2 = (width * 0.65, height * (1.1 - 0.3 * t) + 10 + rnd.uniform(-8, 8))
         curve = bezier((-20, y0), c1, c2, (width + 20, y3), 160)
-        cv.shape(stroke(curve, 0.9 + 0.5 * (k % 3 == 0), cap='butt'), rgb('#cfe3ff'), opacity=0.10 + 0.05 * (k % 4))
+        cv.shape(stroke(curve, 0.9 + 0.5 * (k % 3 == 0), cap='butt'), rgb('#cfe3ff'),
+                 opacity=(0.10 + 0.05 * (k % 4)) * light)
     # A lighter edge where the band ends.
     cv.shape(rect(0, height - 1, width, 1), rgb('#6f9fe0'), opacity=0.8)
 
 
 def banner():
+    """The About window's heading lies on it in white: every pixel keeps a contrast above 4.5 to white."""
     cv = Canvas(700, 60)
-    draw_band(cv, 700, 60, seed=7)
+    draw_band(cv, 700, 60, seed=7, light=0.6)
     return cv
 
 

@@ -36,6 +36,8 @@ public:
     bool AutoSize() const noexcept { return options_.autoSize; }
     void SetAutoSize(bool on) noexcept;
     TextAlign Alignment() const noexcept { return options_.alignment; }
+    bool VerticalCenter() const noexcept { return options_.verticalCenter; }
+    bool WordWrap() const noexcept { return options_.wordWrap; }
 
     void Paint(HDC dc) noexcept override;
     void FontChanged() noexcept override;
@@ -46,6 +48,7 @@ private:
 
     LabelOptions options_;
     std::wstring caption_;
+    int textHeight_ = 0; // the height the text needs as drawn, while the label sizes itself
 };
 
 } // namespace vx::ui

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Refreshes the README's screenshots in docs/screenshots/ from the pictures
+# the tests take of the real windows (artifacts/). Run it after the suite, or
+# with --run to run the tests that take them first:
+#
+#     bash scripts/screenshots.sh [--run]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+artifacts="$root/artifacts"
+target="$root/docs/screenshots"
+
+if [ "${1:-}" = "--run" ]; then
+  bash "$root/scripts/test.sh" -R 'main_window_e2e_tests|progress_window_tests|about_form_tests'
+fi
+
+# Screenshot in the README <- the test's artifact.
+pictures=(
+  "main-window-english.png:main-window-english.png"
+  "main-window-korean.png:main-window-korean.png"
+  "progress-window.png:progress-window-step.png"
+  "about-window.png:about-english.png"
+)
+
+missing=0
+for pair in "${pictures[@]}"; do
+  source_name=${pair#*:}
+  if [ ! -s "$artifacts/$source_name" ]; then
+    echo "missing: artifacts/$source_name (run bash scripts/test.sh, or this script with --run)" >&2
+    missing=1
+  fi
+done
+[ "$missing" -eq 0 ] || exit 1
+
+mkdir -p "$target"
+for pair in "${pictures[@]}"; do
+  name=${pair%%:*}
+  source_name=${pair#*:}
+  cp "$artifacts/$source_name" "$target/$name"
+  echo "docs/screenshots/$name <- artifacts/$source_name"
+done
