@@ -19,6 +19,8 @@ inline constexpr wchar_t kSettingsKey[] = L"\\Software\\TOLVEN\\Velantrix\\";
 inline constexpr wchar_t kVendorHost[] = L"www.tolven.com";
 inline constexpr wchar_t kVendorHomeUrl[] = L"http://www.tolven.com/";
 inline constexpr wchar_t kVendorSupportUrl[] = L"http://www.tolven.com/support/";
+// The shell's "Add or Remove Programs" entry (and the installer's key).
+inline constexpr wchar_t kUninstallKey[] = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velantrix\\";
 
 // Window class names; a second process finds a running instance by them.
 inline constexpr wchar_t kMainFormClass[] = L"TVXMainForm";
@@ -27,6 +29,8 @@ inline constexpr wchar_t kSettingsFormClass[] = L"TVXSettingsForm";
 
 // The first argument that selects the update-check mode (compared lower-cased).
 inline constexpr wchar_t kCheckUpdateArgument[] = L"/checkupdate";
+// The first argument that selects the restore mode of the uninstaller and of administrators.
+inline constexpr wchar_t kRestoreArgument[] = L"/restore";
 
 // Files in the program folder.
 inline constexpr wchar_t kProgramFileName[] = L"Velantrix.exe";

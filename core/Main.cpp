@@ -1,5 +1,6 @@
 // The program's entry point.
 #include "core/Startup.h"
+#include "engine/RestoreMode.h"
 #include "engine/SettingsForm.h"
 #include "ui/AboutForm.h"
 #include "ui/MainForm.h"
@@ -33,5 +34,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     vx::StartupModes modes;
     modes.updateCheck = vx::RunUpdateMode;
     modes.userInterface = RunUserInterface;
+    modes.restore = vx::RunRestoreMode;
     return vx::RunStartup(GetCommandLineW(), modes);
 }

@@ -3,6 +3,7 @@
 // offers to start the updater.
 #pragma once
 
+#include "core/RunOnce.h" // CloseRunningInstance
 #include "update/UpdateCheck.h"
 
 #include <windows.h>
@@ -24,10 +25,6 @@ struct UpdateModeOptions {
     // keep this process, and the update, waiting for ever.
     UINT closeTimeoutMs = 5000;
 };
-
-// Sends WM_CLOSE to the running instance's About, progress and main windows,
-// in that order, each waited for at most the bound. A missing window is skipped.
-void CloseRunningInstance(UINT timeoutMs) noexcept;
 
 // The prompt's title and text from the caption table of the current language.
 std::wstring UpdatePromptTitle();

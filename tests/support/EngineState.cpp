@@ -134,8 +134,12 @@ std::optional<RegValue> ReadSetting(const std::wstring& name) {
 }
 
 std::map<std::wstring, RegValue> ReadOriginals() {
+    return ReadValuesUnder(kOriginalsKey);
+}
+
+std::map<std::wstring, RegValue> ReadValuesUnder(const wchar_t* keyPath) {
     std::map<std::wstring, RegValue> values;
-    std::wstring path = kOriginalsKey;
+    std::wstring path = keyPath;
     path = path.substr(1, path.size() - 2);
     UniqueRegKey key;
     if (RegOpenKeyExW(kSettingsRoot, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return values;
@@ -144,7 +148,7 @@ std::map<std::wstring, RegValue> ReadOriginals() {
         DWORD nameLength = 512;
         if (RegEnumValueW(key.get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
-        if (auto value = ReadRegRaw(kSettingsRoot, kOriginalsKey, name, false)) values[name] = *value;
+        if (auto value = ReadRegRaw(kSettingsRoot, keyPath, name, false)) values[name] = *value;
     }
     return values;
 }
@@ -187,6 +191,7 @@ Snapshot TakeSnapshot() {
     for (const wchar_t* name : {kRestoreValue, kInternetTypeValue, kProcessorTypeValue, kSpeedSettingValue})
         snapshot[kSettingPrefix + std::wstring(name)] = ReadSetting(name);
     for (const auto& [name, value] : ReadOriginals()) snapshot[kOriginalPrefix + name] = value;
+    for (const auto& [name, value] : ReadValuesUnder(kAbsentOriginalsKey)) snapshot[kAbsentPrefix + name] = value;
     return snapshot;
 }
 
