@@ -19,8 +19,6 @@ inline constexpr wchar_t kSettingsKey[] = L"\\Software\\TOLVEN\\Velantrix\\";
 inline constexpr wchar_t kVendorHost[] = L"www.tolven.com";
 inline constexpr wchar_t kVendorHomeUrl[] = L"http://www.tolven.com/";
 inline constexpr wchar_t kVendorSupportUrl[] = L"http://www.tolven.com/support/";
-// The shell's "Add or Remove Programs" entry (and the installer's key).
-inline constexpr wchar_t kUninstallKey[] = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velantrix\\";
 
 // Window class names; a second process finds a running instance by them.
 inline constexpr wchar_t kMainFormClass[] = L"TVXMainForm";

@@ -72,6 +72,9 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${VX_PUBLISHER}"
 !define MUI_UNICON "${VX_ICON}"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
+; The progress page stays until Next, so that its details can be read.
+!define MUI_FINISHPAGE_NOAUTOCLOSE
+!define MUI_UNFINISHPAGE_NOAUTOCLOSE
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Velantrix.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "$(VxStartProgram)"
 
@@ -83,6 +86,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${VX_PUBLISHER}"
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
+; The restart after a restore is offered, not pressed on the user.
+!define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_UNPAGE_FINISH
 

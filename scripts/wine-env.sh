@@ -47,6 +47,13 @@ vx_link_korean_font() {
         /reg:$view /f >/dev/null 2>&1
     done
   done
+  # Korean dialogs (the setup's) ask for Gulim by its Korean name, which a
+  # Korean Windows has and the prefix has not: it stands for Nanum Gothic here.
+  local reg="$WINEPREFIX/korean-font.reg"
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n"\xea\xb5\xb4\xeb\xa6\xbc"="NanumGothic"\r\n"Gulim"="NanumGothic"\r\n' |
+    iconv -f UTF-8 -t UTF-16 >"$reg"
+  wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
+  rm -f "$reg"
   wineserver -w
 }
 
