@@ -168,7 +168,6 @@ Var Arguments
         Sleep 100
       ${Next}
       MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(VxStillRunning)" /SD IDCANCEL IDRETRY retry
-      DetailPrint "${stoppedText}"
       SetErrorLevel ${VX_STOPPED}
       Abort "${stoppedText}"
   FunctionEnd

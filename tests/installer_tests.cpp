@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 
 namespace vx {
 namespace {
@@ -509,6 +510,75 @@ TEST_F(InstallerTest, SetupPagesInKorean) {
     WalkTheSetupPages(L"korean", L"\uC0AC\uC6A9\uAD8C \uACC4\uC57D", L"Velantrix \uC2E4\uD589");
     ExpectInstalledInto(DefaultFolder(), true);
     EXPECT_EQ(ReadSetting(L"Language"), Sz(L"korean"));
+}
+
+// Walks the setup from its first page to the start of the installation.
+HWND PressOnToInstall(const SetupWindow& window) {
+    HWND page = nullptr;
+    for (int i = 0; i < 4; ++i) { // welcome, licence, folder, components
+        page = window.WaitForPage(page);
+        if (!page) return nullptr;
+        window.Next();
+    }
+    return page;
+}
+
+TEST_F(InstallerTest, SetupOffersRetryWhileTheProgramStaysAndInstallsOnceItIsGone) {
+    auto instance = std::make_unique<StandInInstance>(std::vector<std::wstring>{kMainFormClass}, true);
+    ASSERT_TRUE(instance->Ready());
+    Process setup(SetupPath(), L"/LANGUAGE=english");
+    SetupWindow window(setup);
+    ASSERT_NE(window.Handle(), nullptr);
+    const HWND components = PressOnToInstall(window);
+    ASSERT_NE(components, nullptr);
+
+    HWND box = WaitForMessageBox(setup.Id(), window.Handle(), 40s);
+    ASSERT_NE(box, nullptr) << "the setup said that Velantrix is still running";
+    EXPECT_NE(WindowText(GetDlgItem(box, 0xFFFF)).find(L"Velantrix is running and did not close"), std::wstring::npos);
+    EXPECT_NE(GetDlgItem(box, IDRETRY), nullptr);
+    EXPECT_NE(GetDlgItem(box, IDCANCEL), nullptr);
+    PumpUntil([] { return false; }, 300ms);
+    SaveWindowArtifact(box, L"setup-english-still-running.png");
+    EXPECT_FALSE(FolderExists(DefaultFolder())) << "files were placed before the program was closed";
+
+    instance.reset(); // the program is gone now
+    Answer(box, IDRETRY);
+    const HWND progress = window.WaitForPage(components);
+    ASSERT_NE(progress, nullptr) << "the installation went on";
+    window.Next();
+    const HWND finish = window.WaitForPage(progress);
+    ASSERT_NE(finish, nullptr);
+    const HWND start = ButtonWithText(finish, L"Start Velantrix");
+    ASSERT_NE(start, nullptr);
+    SendMessageW(start, BM_SETCHECK, BST_UNCHECKED, 0);
+    window.Next();
+    EXPECT_EQ(setup.WaitForExit(20s), 0u);
+    ExpectInstalledInto(DefaultFolder(), false);
+    EXPECT_EQ(FindWindowW(kMainFormClass, nullptr), nullptr) << "the program started though unticked";
+}
+
+TEST_F(InstallerTest, SetupCancelledWhileTheProgramStaysChangesNothing) {
+    StandInInstance instance({kMainFormClass}, true);
+    ASSERT_TRUE(instance.Ready());
+    Process setup(SetupPath(), L"/LANGUAGE=korean");
+    SetupWindow window(setup);
+    ASSERT_NE(window.Handle(), nullptr);
+    ASSERT_NE(PressOnToInstall(window), nullptr);
+    const HWND box = WaitForMessageBox(setup.Id(), window.Handle(), 40s);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(HasHangul(WindowText(GetDlgItem(box, 0xFFFF))));
+    PumpUntil([] { return false; }, 300ms);
+    SaveWindowArtifact(box, L"setup-korean-still-running.png");
+    Answer(box, IDCANCEL);
+    // The progress page says that the setup stopped; closing it ends the setup.
+    PumpUntil([] { return false; }, 500ms);
+    window.Shoot(L"setup-korean-stopped.png");
+    PostMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_EQ(setup.WaitForExit(20s), kStopped);
+    EXPECT_FALSE(FolderExists(DefaultFolder()));
+    EXPECT_FALSE(UninstallKeyExists());
+    EXPECT_FALSE(SettingsKeyExists());
+    EXPECT_FALSE(FolderExists(MenuFolder()));
 }
 
 // The interactive removal up to its question, photographed; then the given answer.
