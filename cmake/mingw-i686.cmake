@@ -1,16 +1,5 @@
-# Cross-compiles for 32-bit Windows with mingw-w64 on Linux.
-# The posix thread variant is used: the win32 variant of GCC 12 lacks std::thread and std::mutex.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiles for 32-bit Windows (the product) with mingw-w64 on Linux.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Test programs run under Wine through this wrapper (it picks the test prefix).
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/wine-run.sh)
+set(VX_MINGW_TRIPLET i686-w64-mingw32)
+set(VX_ARCH_NAME x86)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -11,8 +11,16 @@ constexpr REGSAM kRead = KEY_READ;            // 0x20019
 constexpr REGSAM kWrite = KEY_WRITE;          // 0x20006
 constexpr REGSAM kAllAccess = KEY_ALL_ACCESS; // 0xF003F
 
+// "false" means the view a 32-bit program sees on 64-bit Windows. The 32-bit
+// build gets it by default (and Windows 2000 does not know KEY_WOW64_32KEY);
+// the 64-bit build has to ask for it, so that both builds share one set of keys.
 REGSAM AccessMask(REGSAM base, bool use64BitView) {
-    return use64BitView ? (base | KEY_WOW64_64KEY) : base;
+    if (use64BitView) return base | KEY_WOW64_64KEY;
+#if defined(_WIN64)
+    return base | KEY_WOW64_32KEY;
+#else
+    return base;
+#endif
 }
 
 std::wstring RelativePath(std::wstring_view keyPath) {

@@ -15,7 +15,8 @@ namespace vx {
 
 // Key paths are written with one leading backslash ("\Software\..."), which is
 // dropped before the path reaches the registry. A trailing backslash is harmless.
-// use64BitView adds KEY_WOW64_64KEY; the program always passes false.
+// use64BitView true adds KEY_WOW64_64KEY; false (what the program always passes)
+// means the 32-bit view in both builds.
 
 std::wstring ReadRegString(HKEY root, std::wstring_view keyPath, std::wstring_view valueName,
                            std::wstring_view defaultValue, bool use64BitView) noexcept;

@@ -1,14 +1,37 @@
 #!/usr/bin/env bash
-# Configures and builds Velantrix (and its tests) for 32-bit Windows in BUILD_DIR.
-# Usage: scripts/build.sh BUILD_DIR [extra cmake arguments...]
+# Configures and builds Velantrix (and its tests) for one build in BUILD_DIR:
+# x86 (32-bit Windows, the product) or x64 (64-bit Windows, same sources).
+# Usage: scripts/build.sh x86|x64 BUILD_DIR [extra cmake arguments...]
+# Configure output is kept quiet and shown only when configuring fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:?usage: build.sh BUILD_DIR [cmake args]}
-shift
+arch=${1:?usage: build.sh x86|x64 BUILD_DIR [cmake args]}
+build=${2:?usage: build.sh x86|x64 BUILD_DIR [cmake args]}
+shift 2
+case "$arch" in
+  x86) toolchain=mingw-i686 ;;
+  x64) toolchain=mingw-x86_64 ;;
+  *) echo "build.sh: unknown build '$arch' (expected x86 or x64)" >&2; exit 2 ;;
+esac
+compiler=$(sed -n 's/^set(VX_MINGW_TRIPLET \(.*\))$/\1/p' "$root/cmake/$toolchain.cmake")-g++-posix
+command -v "$compiler" >/dev/null || { echo "build.sh: the $arch compiler $compiler is missing (run scripts/setup.sh)" >&2; exit 1; }
+
+log=$(mktemp /tmp/velantrix-cmake.XXXXXX)
+trap 'rm -f "$log"' EXIT
+configure() {
+  if ! cmake "$@" >"$log" 2>&1; then
+    echo "build.sh: configuring the $arch build in $build failed:" >&2
+    tail -n 20 "$log" >&2
+    exit 1
+  fi
+}
 if [ ! -f "$build/build.ninja" ]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" "$@" >/dev/null
+  configure -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" "$@"
 elif [ $# -gt 0 ]; then
-  cmake -S "$root" -B "$build" "$@" >/dev/null
+  configure -S "$root" -B "$build" "$@"
 fi
-cmake --build "$build"
+# VELANTRIX_BUILD_TARGETS limits the build to some targets (all of them by default).
+targets=()
+for target in ${VELANTRIX_BUILD_TARGETS:-}; do targets+=(--target "$target"); done
+cmake --build "$build" "${targets[@]}" || { echo "build.sh: building the $arch build in $build failed" >&2; exit 1; }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Brings a Debian 12 machine to the state the build and the tests need:
-# the i686 mingw-w64 C++ compiler, 64-bit Wine with 32-bit support, Xvfb,
+# the i686 and x86-64 mingw-w64 C++ compilers, 64-bit Wine with 32-bit support, Xvfb,
 # ImageMagick for screenshots, chmcmd for the help file, a Korean font and
-# NSIS for the installers.
+# NSIS for the setup programs.
 # Idempotent: a second run finds everything present and returns in seconds.
 set -euo pipefail
 
@@ -18,6 +18,8 @@ need_root() {
 declare -A wanted=(
   [g++-mingw-w64-i686-posix]=/usr/bin/i686-w64-mingw32-g++-posix
   [binutils-mingw-w64-i686]=/usr/bin/i686-w64-mingw32-windres
+  [g++-mingw-w64-x86-64-posix]=/usr/bin/x86_64-w64-mingw32-g++-posix
+  [binutils-mingw-w64-x86-64]=/usr/bin/x86_64-w64-mingw32-windres
   [wine]=/usr/bin/wine
   [wine64]=/usr/lib/wine/wine64
   [wine32:i386]=/usr/lib/wine/wine
@@ -34,28 +36,41 @@ declare -A wanted=(
   [nsis]=/usr/bin/makensis
 )
 
+# The tests read dates and texts as United States English shows them, under
+# LC_ALL=en_US.UTF-8, which a fresh machine may not have generated.
+has_us_locale() { locale -a 2>/dev/null | grep -qix 'en_US.utf-\{0,1\}8'; }
+
 missing=()
 for pkg in "${!wanted[@]}"; do
   [ -e "${wanted[$pkg]}" ] || missing+=("$pkg")
 done
-if [ ${#missing[@]} -eq 0 ]; then
+[ -e /usr/sbin/locale-gen ] || missing+=(locales)
+if [ ${#missing[@]} -eq 0 ] && has_us_locale; then
   exit 0
 fi
 
 need_root "$@"
 export DEBIAN_FRONTEND=noninteractive
 
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  dpkg --add-architecture i386
+if [ ${#missing[@]} -gt 0 ]; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
+
+  # The i386 index of the security suite sometimes fails to download ("Mirror
+  # sync in progress"); a partial update is still usable with the main suite as
+  # target release, so retry a few times and then go on.
+  for attempt in 1 2 3; do
+    if apt-get update -q; then break; fi
+    echo "setup.sh: apt-get update failed (attempt $attempt), retrying" >&2
+    sleep $((attempt * 5))
+  done
+
+  apt-get install -y -q --no-install-recommends -t bookworm "${missing[@]}"
 fi
 
-# The i386 index of the security suite sometimes fails to download ("Mirror
-# sync in progress"); a partial update is still usable with the main suite as
-# target release, so retry a few times and then go on.
-for attempt in 1 2 3; do
-  if apt-get update -q; then break; fi
-  echo "setup.sh: apt-get update failed (attempt $attempt), retrying" >&2
-  sleep $((attempt * 5))
-done
-
-apt-get install -y -q --no-install-recommends -t bookworm "${missing[@]}"
+if ! has_us_locale; then
+  sed -i 's/^# *\(en_US.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -qx 'en_US.UTF-8 UTF-8' /etc/locale.gen || echo 'en_US.UTF-8 UTF-8' >>/etc/locale.gen
+  locale-gen >/dev/null || { echo "setup.sh: generating the en_US.UTF-8 locale failed" >&2; exit 1; }
+fi

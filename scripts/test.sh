@@ -1,25 +1,71 @@
 #!/usr/bin/env bash
-# Builds Velantrix and every test program, then runs the whole suite under
-# Wine in a throwaway prefix with its own virtual frame buffer.
-# Screenshots and printouts of the tests land in artifacts/.
-set -euo pipefail
+# Builds both programs (x86, the product, and x64) with every test program, then
+# runs the whole suite under Wine for each build this host can run, each in a
+# throwaway prefix with its own virtual frame buffer. VELANTRIX_ARCH=x86|x64
+# tests that build alone. Screenshots and printouts of the tests land in
+# artifacts/<build>/. Extra arguments go to ctest (e.g. -R registry).
+# The first line names the builds to be tested; the last line the builds tested
+# and the count of test programs that passed and failed.
+set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-bash "$root/scripts/setup.sh"
-# VELANTRIX_BUILD_DIR lets several working copies of the build share one checkout.
-build_dir=${VELANTRIX_BUILD_DIR:-$root/build-tests}
-bash "$root/scripts/build.sh" "$build_dir" -DVELANTRIX_TESTS=ON
-
+bash "$root/scripts/setup.sh" || { echo "test.sh: setting up the machine failed" >&2; exit 1; }
 source "$root/scripts/wine-env.sh"
-prefix=$(mktemp -d /tmp/velantrix-prefix.XXXXXX)
+
+archs=$(vx_runnable_archs) || { echo "test.sh: no build of Velantrix can run on this host" >&2; exit 1; }
+echo "Velantrix tests: testing the ${archs// / and } build$([ "$archs" = "${archs% *}" ] || echo s) ($(vx_host_kind))"
+
+# VELANTRIX_BUILD_DIR lets several working copies of the build share one checkout.
+build_base=${VELANTRIX_BUILD_DIR:-$root/build-tests}
+for arch in x86 x64; do
+  if [[ " $archs " == *" $arch "* ]]; then
+    bash "$root/scripts/build.sh" "$arch" "$build_base/$arch" -DVELANTRIX_TESTS=ON || exit 1
+  else
+    # A build this host cannot run is still built, so that it never stops compiling.
+    VELANTRIX_BUILD_TARGETS=Velantrix bash "$root/scripts/build.sh" "$arch" "$build_base/$arch" || exit 1
+  fi
+done
+
+prefix=
 cleanup() {
   vx_stop_wine
-  rm -rf "$prefix"
+  [ -n "$prefix" ] && rm -rf "$prefix"
+  prefix=
 }
 trap cleanup EXIT
-vx_start_xvfb
-vx_make_prefix "$prefix"
-export VELANTRIX_TEST_PREFIX="$prefix"
-mkdir -p "$root/artifacts"
-cd "$build_dir"
-# The tests check dates and texts as United States English shows them.
-env LC_ALL=en_US.UTF-8 LANG=en_US.UTF-8 ctest --output-on-failure "$@"
+
+# Runs one build's suite; prints "ARCH: N passed, M failed".
+run_suite() {
+  local arch=$1 log status counts passed=0 failed=0
+  shift
+  vx_use_arch "$arch" || return 1
+  prefix=$(mktemp -d /tmp/velantrix-prefix.XXXXXX)
+  vx_start_xvfb || return 1
+  vx_make_prefix "$prefix" || return 1
+  export VELANTRIX_TEST_PREFIX="$prefix"
+  mkdir -p "$root/artifacts/$arch"
+  log=$(mktemp /tmp/velantrix-ctest.XXXXXX)
+  echo "== the $arch build (Wine loader $VX_WINE)"
+  # The tests check dates and texts as United States English shows them.
+  (cd "$build_base/$arch" && env LC_ALL=en_US.UTF-8 LANG=en_US.UTF-8 ctest --output-on-failure "$@") | tee "$log"
+  status=${PIPESTATUS[0]}
+  counts=$(sed -n 's/^[0-9]*% tests passed, \([0-9]*\) tests\{0,1\} failed out of \([0-9]*\)$/\1 \2/p' "$log" | tail -n 1)
+  rm -f "$log"
+  if [ -n "$counts" ]; then
+    failed=${counts% *}
+    passed=$((${counts#* } - failed))
+  fi
+  cleanup
+  echo "$arch: $passed passed, $failed failed"
+  total_passed=$((total_passed + passed))
+  total_failed=$((total_failed + failed))
+  [ "$status" -eq 0 ] && [ "$passed" -gt 0 ]
+}
+
+total_passed=0
+total_failed=0
+result=0
+for arch in $archs; do
+  run_suite "$arch" "$@" || result=1
+done
+echo "${archs// /+}: $total_passed passed, $total_failed failed"
+exit $result

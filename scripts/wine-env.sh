@@ -1,24 +1,111 @@
-# Sourced by the run and test scripts: a private Wine prefix and a display.
-#   vx_make_prefix DIR   creates a 64-bit prefix (the 32-bit program then sees
-#                        the registry as on 64-bit Windows) with a virtual desktop,
-#                        so that windows get frames and every process shares one desktop
-#   vx_start_xvfb        starts a virtual frame buffer and exports DISPLAY
-#   vx_stop_wine         ends the prefix's wineserver and the frame buffer
+# Sourced by the run and test scripts: which builds this host can run, a private
+# Wine prefix and a display.
+#   vx_runnable_archs      prints the builds to use here ("x86 x64", "x64", ...):
+#                          what starting a real 32-bit and 64-bit Wine process shows,
+#                          or VELANTRIX_ARCH (x86 or x64) when it is set
+#   vx_use_arch ARCH       picks the Wine loader for that build (VX_WINE)
+#   vx_make_prefix DIR     creates a 64-bit prefix (a 32-bit program then sees the
+#                          registry as on 64-bit Windows) with a virtual desktop,
+#                          so that windows get frames and every process shares one desktop
+#   vx_start_xvfb          starts a virtual frame buffer and exports DISPLAY
+#   vx_stop_wine           ends the prefix's wineserver and the frame buffer
+# Every function that fails says what failed in one line on standard error.
 
-export WINEDEBUG=-all
+export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"
 export WINEARCH=win64
+
+vx_fail() {
+  echo "$*" >&2
+  return 1
+}
+
+# The Wine loader of a build. Debian's `wine` wrapper always takes the 32-bit
+# loader when it is installed, even on a host that cannot run it, so each build
+# names its own. VX_WINE32_LOADER and VX_WINE64_LOADER replace them (for tests).
+vx_wine_loader() {
+  case "$1" in
+    x86) echo "${VX_WINE32_LOADER:-/usr/lib/wine/wine}" ;;
+    x64) echo "${VX_WINE64_LOADER:-/usr/lib/wine/wine64}" ;;
+    *) vx_fail "unknown build '$1' (expected x86 or x64)" ;;
+  esac
+}
+
+# True when the build's loader really starts a process on this host. Starting
+# one is the only reliable probe: a kernel without 32-bit support shows nothing
+# else of it ("Exec format error").
+vx_can_run() {
+  local loader
+  loader=$(vx_wine_loader "$1") || return 1
+  [ -x "$loader" ] && timeout 30 "$loader" --version >/dev/null 2>&1
+}
+
+vx_runnable_archs() {
+  local forced=${VELANTRIX_ARCH:-} arch archs=()
+  if [ -n "$forced" ]; then
+    case "$forced" in
+      x86 | x64) ;;
+      *) vx_fail "VELANTRIX_ARCH is '$forced'; it must be x86 or x64" || return 1 ;;
+    esac
+    vx_can_run "$forced" ||
+      vx_fail "VELANTRIX_ARCH=$forced, but this host cannot start $(vx_wine_loader "$forced")" || return 1
+    echo "$forced"
+    return 0
+  fi
+  for arch in x86 x64; do
+    vx_can_run "$arch" && archs+=("$arch")
+  done
+  [ ${#archs[@]} -gt 0 ] ||
+    vx_fail "this host can start neither Wine loader ($(vx_wine_loader x86), $(vx_wine_loader x64)): is Wine installed?" ||
+    return 1
+  echo "${archs[*]}"
+}
+
+# A sentence for the first line of a run: what the host can do.
+vx_host_kind() {
+  if vx_can_run x86; then echo "this host runs 32-bit code"; else echo "this host cannot run 32-bit code"; fi
+}
+
+vx_use_arch() {
+  export VX_ARCH="$1"
+  VX_WINE=$(vx_wine_loader "$1") || return 1
+  export VX_WINE
+  if [ "$1" = x64 ]; then
+    # Processes that Wine itself starts go through the same 64-bit loader.
+    export WINELOADER="$VX_WINE"
+  else
+    unset WINELOADER
+  fi
+}
+
+# Runs a Wine command of the current build, keeping its output; on failure
+# prints STEP and the output's last lines.
+vx_wine_step() {
+  local step=$1 log status=0
+  shift
+  log=$(mktemp /tmp/velantrix-wine.XXXXXX)
+  "$VX_WINE" "$@" >"$log" 2>&1 || status=$?
+  if [ $status -ne 0 ]; then
+    echo "$step failed (exit code $status): $VX_WINE $*" >&2
+    tail -n 5 "$log" | sed 's/^/  /' >&2
+    rm -f "$log"
+    return 1
+  fi
+  rm -f "$log"
+}
 
 vx_make_prefix() {
   export WINEPREFIX="$1"
   mkdir -p "$WINEPREFIX"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1
+    vx_wine_step "making the Wine prefix $WINEPREFIX (wineboot)" wineboot -i || return 1
     wineserver -w
   fi
-  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
-  vx_link_korean_font
+  vx_wine_step "setting the prefix's virtual desktop" \
+    reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f || return 1
+  vx_wine_step "setting the prefix's virtual desktop size" \
+    reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f || return 1
+  vx_link_korean_font || return 1
   vx_install_wine_fonts
 }
 
@@ -43,17 +130,17 @@ vx_link_korean_font() {
   local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' face view
   for face in Tahoma 'Tahoma Bold' 'MS Shell Dlg' 'MS Shell Dlg 2' 'Microsoft Sans Serif' 'Segoe UI'; do
     for view in 32 64; do
-      wine reg add "$key" /v "$face" /t REG_MULTI_SZ /d 'NanumGothic.ttf,NanumGothic\0NanumGothicBold.ttf,NanumGothic Bold' \
-        /reg:$view /f >/dev/null 2>&1
+      vx_wine_step "linking the Korean font to $face" reg add "$key" /v "$face" /t REG_MULTI_SZ \
+        /d 'NanumGothic.ttf,NanumGothic\0NanumGothicBold.ttf,NanumGothic Bold' /reg:$view /f || return 1
     done
   done
   # Korean dialogs (the setup's) ask for Gulim by its Korean name, which a
-  # Korean Windows has and the prefix has not: it stands for Nanum Gothic here.
-  local reg="$WINEPREFIX/korean-font.reg"
-  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n"\xea\xb5\xb4\xeb\xa6\xbc"="NanumGothic"\r\n"Gulim"="NanumGothic"\r\n' |
-    iconv -f UTF-8 -t UTF-16 >"$reg"
-  wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
-  rm -f "$reg"
+  # Korean Windows has and the prefix has not: Nanum Gothic stands in for it.
+  local substitutes='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+  for view in 32 64; do
+    LC_ALL=C.UTF-8 vx_wine_step "substituting the Korean font for Gulim" reg add "$substitutes" \
+      /v '굴림' /d NanumGothic /reg:$view /f || return 1
+  done
   wineserver -w
 }
 
@@ -71,8 +158,7 @@ vx_start_xvfb() {
       done
     fi
   done
-  echo "could not start Xvfb" >&2
-  return 1
+  vx_fail "could not start Xvfb on any display from :90 to :140"
 }
 
 vx_stop_wine() {
@@ -83,5 +169,6 @@ vx_stop_wine() {
   if [ -n "${VX_XVFB_PID:-}" ]; then
     kill "$VX_XVFB_PID" 2>/dev/null || true
     wait "$VX_XVFB_PID" 2>/dev/null || true
+    VX_XVFB_PID=
   fi
 }

@@ -185,8 +185,8 @@ TEST_F(RegistryTest, LeadingAndTrailingBackslashFormsAddressOneKey) {
               L"both");
 }
 
-// The program is a 32-bit process: HKLM\Software is its own 32-bit view,
-// while HKLM\System and HKCU are shared by both views.
+// Both builds work in the view of a 32-bit process: HKLM\Software is the 32-bit
+// view (the 64-bit build asks for it), while HKLM\System and HKCU are shared.
 TEST(RegistryViews, SoftwareIsRedirectedWhileSystemAndUserAreShared) {
     const wchar_t software[] = L"\\Software\\TOLVEN\\VelantrixViewTest\\";
     const wchar_t system[] = L"\\System\\CurrentControlSet\\Services\\VelantrixViewTest\\";

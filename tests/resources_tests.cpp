@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <string_view>
@@ -74,6 +76,14 @@ std::string Attribute(std::string_view xml, size_t element, std::string_view nam
     return std::string(xml.substr(at, xml.find('"', at) - at));
 }
 
+// Each build's manifest names its own processor: Windows refuses a mismatch, and
+// Wine then ignores the list of supported systems (Windows 10 reads as 6.2).
+#if defined(_WIN64)
+constexpr const char* kBuildArchitecture = "amd64";
+#else
+constexpr const char* kBuildArchitecture = "x86";
+#endif
+
 TEST_F(ProgramResources, ManifestAsksForAdministratorCommonControls6AndNamesTheSupportedWindows) {
     std::string_view xml = Bytes(MAKEINTRESOURCEW(1), RT_MANIFEST);
     ASSERT_FALSE(xml.empty());
@@ -82,13 +92,13 @@ TEST_F(ProgramResources, ManifestAsksForAdministratorCommonControls6AndNamesTheS
     EXPECT_EQ(Attribute(xml, own, "type"), "win32");
     EXPECT_EQ(Attribute(xml, own, "name"), "TOLVEN.Velantrix");
     EXPECT_EQ(Attribute(xml, own, "version"), "2.0.0.0");
-    EXPECT_EQ(Attribute(xml, own, "processorArchitecture"), "x86");
+    EXPECT_EQ(Attribute(xml, own, "processorArchitecture"), kBuildArchitecture);
     EXPECT_NE(xml.find("<description>Velantrix</description>"), std::string_view::npos);
 
     size_t controls = xml.find("<assemblyIdentity", xml.find("<dependentAssembly"));
     EXPECT_EQ(Attribute(xml, controls, "name"), "Microsoft.Windows.Common-Controls");
     EXPECT_EQ(Attribute(xml, controls, "version"), "6.0.0.0");
-    EXPECT_EQ(Attribute(xml, controls, "processorArchitecture"), "x86");
+    EXPECT_EQ(Attribute(xml, controls, "processorArchitecture"), kBuildArchitecture);
     EXPECT_EQ(Attribute(xml, controls, "publicKeyToken"), "6595b64144ccf1df");
     EXPECT_EQ(Attribute(xml, controls, "language"), "*");
 
@@ -107,6 +117,26 @@ TEST_F(ProgramResources, ManifestAsksForAdministratorCommonControls6AndNamesTheS
         "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", // 10
     };
     EXPECT_EQ(systems, expected);
+}
+
+// The program file's own header names the same processor as its manifest and
+// as the test program reading it.
+TEST(ProgramFile, IsBuiltForTheProcessorItsManifestNames) {
+    std::ifstream file(std::filesystem::path(test::BuiltProgramPath()), std::ios::binary);
+    ASSERT_TRUE(file) << "cannot open " << Narrow(test::BuiltProgramPath());
+    std::vector<char> head(4096);
+    file.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(file.gcount()));
+    const std::string_view bytes(head.data(), head.size());
+    ASSERT_EQ(bytes.substr(0, 2), "MZ");
+    const auto peOffset = Read<std::uint32_t>(bytes, 0x3C);
+    ASSERT_EQ(bytes.substr(peOffset, 4), std::string_view("PE\0\0", 4));
+    const auto machine = Read<std::uint16_t>(bytes, peOffset + 4);
+#if defined(_WIN64)
+    EXPECT_EQ(machine, IMAGE_FILE_MACHINE_AMD64);
+#else
+    EXPECT_EQ(machine, IMAGE_FILE_MACHINE_I386);
+#endif
 }
 
 // ---------------------------------------------------------------- icon

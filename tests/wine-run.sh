@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs one Windows program under Wine, in the throwaway prefix that
-# scripts/test.sh made for this test run. When the program is a GoogleTest
+# Usage: wine-run.sh x86|x64 PROGRAM [ARGUMENTS...]
+# Runs one Windows program of the given build under Wine, with that build's
+# loader, in the throwaway prefix that scripts/test.sh made for this test run. When the program is a GoogleTest
 # program given --gtest_output=xml:FILE, the run passes only if that report
 # exists and counts tests with no failure: under Wine a stray ExitWindowsEx
 # ends every process with exit code 0, so the exit code alone proves nothing.
@@ -9,9 +10,10 @@ if [ -z "${VELANTRIX_TEST_PREFIX:-}" ]; then
   echo "wine-run.sh: VELANTRIX_TEST_PREFIX is not set; run the tests through scripts/test.sh" >&2
   exit 2
 fi
+source "$(dirname "$0")/../scripts/wine-env.sh"
+vx_use_arch "${1:?usage: wine-run.sh x86|x64 PROGRAM [ARGUMENTS...]}" || exit 2
+shift
 export WINEPREFIX="$VELANTRIX_TEST_PREFIX"
-export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="winemenubuilder.exe=d"
 
 report=""
 args=()
@@ -27,7 +29,7 @@ for arg in "$@"; do
   esac
 done
 
-wine "${args[@]}"
+"$VX_WINE" "${args[@]}"
 status=$?
 [ -z "$report" ] && exit $status
 

@@ -1,7 +1,7 @@
 // Developer tool for the run script: waits until a visible top-level window of
 // the given class exists and prints its screen rectangle as WIDTHxHEIGHT+X+Y.
 // Usage: WaitForWindow.exe CLASS [TIMEOUT_MS]
-// Exit code 0 when it appeared, 1 when the time ran out.
+// Exit code 0 when it appeared, 1 (with a line on standard error) when the time ran out.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -28,6 +28,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         }
         Sleep(50);
     }
+    if (result != 0)
+        std::fwprintf(stderr, L"WaitForWindow: no visible window of class %ls appeared within %lu ms\n", arguments[1],
+                      timeout);
     LocalFree(arguments);
     return result;
 }

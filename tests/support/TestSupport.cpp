@@ -4,6 +4,7 @@
 #include "ui/toolkit/Application.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -118,7 +119,8 @@ std::wstring BuiltProgramPath() {
 std::wstring ArtifactsFolder() {
     std::wstring folder = WindowsPathFromEnvironment("VELANTRIX_ARTIFACTS");
     if (folder.empty()) folder = TestFolder() + L"artifacts";
-    CreateDirectoryW(folder.c_str(), nullptr);
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(folder), ignored); // artifacts/<build>/ may be new
     return folder + L"\\";
 }
 
