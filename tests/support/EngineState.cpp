@@ -142,7 +142,9 @@ std::map<std::wstring, RegValue> ReadValuesUnder(const wchar_t* keyPath) {
     std::wstring path = keyPath;
     path = path.substr(1, path.size() - 2);
     UniqueRegKey key;
-    if (RegOpenKeyExW(kSettingsRoot, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return values;
+    // The settings key lies in the 32-bit view, for the 64-bit build too.
+    if (RegOpenKeyExW(kSettingsRoot, path.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, key.put()) != ERROR_SUCCESS)
+        return values;
     for (DWORD index = 0;; ++index) {
         wchar_t name[512];
         DWORD nameLength = 512;
