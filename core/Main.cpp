@@ -2,6 +2,7 @@
 // layer what it needs of a higher one.
 #include "core/Startup.h"
 #include "ui/Captions.h"
+#include "engine/RestoreMode.h"
 #include "ui/NativeHandCursor.h"
 #include "ui/NativeHintWindow.h"
 #include "ui/ProgramWindows.h"
@@ -31,5 +32,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     vx::StartupModes modes;
     modes.updateCheck = RunUpdateCheck;
     modes.userInterface = RunUserInterface;
+    modes.restore = vx::RunRestoreMode;
     return vx::RunStartup(GetCommandLineW(), modes);
 }
