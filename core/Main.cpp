@@ -1,5 +1,6 @@
 // The program's entry point.
 #include "core/Startup.h"
+#include "core/SystemLibrary.h"
 #include "engine/SettingsForm.h"
 #include "ui/AboutForm.h"
 #include "ui/MainForm.h"
@@ -27,6 +28,9 @@ void RunUserInterface() {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before anything can load a library: the process runs elevated, and its
+    // own folder may hold files that anyone could have put there.
+    vx::RestrictLibrarySearch();
     // Process initialisation: links and picture buttons show the system's own hand.
     vx::ui::InstallNativeHandCursor();
     vx::ui::InstallNativeHintWindow();
