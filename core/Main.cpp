@@ -31,6 +31,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // Before anything can load a library: the process runs elevated, and its
     // own folder may hold files that anyone could have put there.
     vx::RestrictLibrarySearch();
+    vx::LoadLibrariesWindowsLoadsByName();
     // Process initialisation: links and picture buttons show the system's own hand.
     vx::ui::InstallNativeHandCursor();
     vx::ui::InstallNativeHintWindow();

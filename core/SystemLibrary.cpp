@@ -39,6 +39,16 @@ LibrarySearch RestrictLibrarySearch() noexcept {
     return LibrarySearch::Unchanged;
 }
 
+void LoadLibrariesWindowsLoadsByName() noexcept {
+    // The visual styles, and the blending that the common controls draw image
+    // lists with: both are loaded on first need, by bare name, through a path
+    // (delay loading) that not every Windows keeps to the restricted search.
+    static SystemLibrary visualStyles(L"uxtheme.dll");
+    static SystemLibrary blending(L"msimg32.dll");
+    visualStyles.Module();
+    blending.Module();
+}
+
 bool SystemFolderSearchAvailable() noexcept {
     // Windows documents this test for the LOAD_LIBRARY_SEARCH flags: they came
     // with AddDllDirectory.

@@ -33,6 +33,14 @@ enum class LibrarySearch {
 // time, as Windows 2000 and XP lack them.
 LibrarySearch RestrictLibrarySearch() noexcept;
 
+// Loads, from the system folder and for the rest of the process, the libraries
+// that Windows' own components load later by bare name for the program without
+// always keeping to the restricted search (the visual styles, and the blending
+// that the common controls use). A library already loaded is found by its name,
+// so those later loads get the system copy. Called right after
+// RestrictLibrarySearch, before the common controls are loaded.
+void LoadLibrariesWindowsLoadsByName() noexcept;
+
 // Whether this Windows can limit one load to the system folder
 // (LOAD_LIBRARY_SEARCH_SYSTEM32; Windows 8, and Vista and 7 with their update).
 bool SystemFolderSearchAvailable() noexcept;

@@ -56,8 +56,10 @@ using HtmlHelpFunction = HWND(WINAPI*)(HWND caller, const wchar_t* file, UINT co
 // lacks either HtmlHelpA or HtmlHelpW is kept, and no request goes to it.
 class HtmlHelpLibrary {
 public:
-    // The library of the Windows system folder; the folder is for the tests alone.
-    explicit HtmlHelpLibrary(std::wstring folder = {}) : library_(kFileName, std::move(folder)) {}
+    // The library of the Windows system folder. Another folder and file are for
+    // the tests alone.
+    explicit HtmlHelpLibrary(std::wstring folder = {}, std::wstring fileName = kFileName)
+        : library_(std::move(fileName), std::move(folder)) {}
 
     // The HtmlHelpW entry point, or null when the library is unusable.
     HtmlHelpFunction Function() noexcept;

@@ -173,10 +173,11 @@ TEST(HtmlHelpLibrary, RetriesAFailedLoadAndKeepsALibraryWithoutTheEntryPoints) {
         EXPECT_EQ(library.Attempts(), 3);
         EXPECT_EQ(library.Loads(), 1);
     }
-    // A library of that name without the help entry points.
+    // A library without the help entry points (under a name of its own: Wine
+    // would answer a load of any file named hhctrl.ocx with its own).
     TemporaryFolder folder;
-    ASSERT_TRUE(CopyFileTo(SystemLibraryPath(L"version.dll"), folder.Path() + HtmlHelpLibrary::kFileName));
-    HtmlHelpLibrary noHelp(folder.Path());
+    ASSERT_TRUE(CopyFileTo(TestFolder() + L"PlantedLibrary.dll", folder.Path() + L"nohelp.dll"));
+    HtmlHelpLibrary noHelp(folder.Path(), L"nohelp.dll");
     EXPECT_EQ(noHelp.Function(), nullptr);
     EXPECT_EQ(noHelp.Function(), nullptr);
     EXPECT_NE(noHelp.Module(), nullptr);
