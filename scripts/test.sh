@@ -8,6 +8,7 @@ bash "$root/scripts/setup.sh"
 # VELANTRIX_BUILD_DIR lets several working copies of the build share one checkout.
 build_dir=${VELANTRIX_BUILD_DIR:-$root/build-tests}
 bash "$root/scripts/build.sh" "$build_dir" -DVELANTRIX_TESTS=ON
+bash "$root/scripts/check-imports.sh" "$build_dir"
 
 source "$root/scripts/wine-env.sh"
 prefix=$(mktemp -d /tmp/velantrix-prefix.XXXXXX)
