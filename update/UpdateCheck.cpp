@@ -156,7 +156,12 @@ std::optional<std::string> FetchAnswer(const UpdateCheckOptions& options) {
 } // namespace
 
 SystemLibrary& WinHttpLibrary() noexcept {
+    // WinHTTP loads the certificate library by bare name when it first needs
+    // it, through delay loading, which not every Windows keeps to the restricted
+    // search. Loaded from the system folder first, it is found by its name.
+    static SystemLibrary certificates(L"crypt32.dll");
     static SystemLibrary library(L"winhttp.dll");
+    if (!library.Loaded()) certificates.Module();
     return library;
 }
 
