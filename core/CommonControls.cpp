@@ -41,10 +41,10 @@ bool RedirectedBySideBySide(const wchar_t* name) noexcept {
 
 HMODULE LoadCommonControls() noexcept {
     if (RedirectedBySideBySide(kLibraryName)) {
-        // The restricted search (where Windows has it) keeps even a failed
-        // redirection away from the program folder.
-        const DWORD flags = SystemFolderSearchAvailable() ? LOAD_LIBRARY_SEARCH_SYSTEM32 : 0;
-        if (const HMODULE module = LoadLibraryExW(kLibraryName, nullptr, flags)) return module;
+        // A plain load, as Windows documents for side-by-side libraries: the
+        // redirection comes first, and where the search is restricted (see
+        // RestrictLibrarySearch) nothing else but the system folder follows.
+        if (const HMODULE module = LoadLibraryExW(kLibraryName, nullptr, 0)) return module;
     }
     static SystemLibrary systemCopy(kLibraryName);
     return systemCopy.Module();
