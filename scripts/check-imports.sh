@@ -16,17 +16,19 @@ allowed=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll o
 # installers here as they are built.
 programs=(Velantrix.exe)
 
-# The mingw objdump of the program's architecture; either one reads both formats,
-# so whichever is installed tells which the program is.
+# The mingw objdump of the program's architecture: the first installed one that
+# recognises the file (the i686 one does not read 64-bit programs everywhere).
 objdump_for() {
-  local any format
-  any=$(command -v i686-w64-mingw32-objdump || command -v x86_64-w64-mingw32-objdump || true)
-  [ -n "$any" ] || { echo "check-imports: no mingw objdump installed" >&2; exit 1; }
-  format=$("$any" -f "$1" | sed -n 's/.*file format //p')
-  case "$format" in
-    pei-x86-64) command -v x86_64-w64-mingw32-objdump || echo "$any" ;;
-    *) command -v i686-w64-mingw32-objdump || echo "$any" ;;
-  esac
+  local tool
+  for tool in x86_64-w64-mingw32-objdump i686-w64-mingw32-objdump; do
+    command -v "$tool" >/dev/null || continue
+    if "$tool" -f "$1" >/dev/null 2>&1; then
+      command -v "$tool"
+      return 0
+    fi
+  done
+  echo "check-imports: no installed mingw objdump reads $1" >&2
+  exit 1
 }
 
 status=0

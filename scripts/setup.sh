@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Brings a Debian 12 machine to the state the build and the tests need:
 # the i686 and x86-64 mingw-w64 C++ compilers, 64-bit Wine with 32-bit support, Xvfb,
-# ImageMagick for screenshots, chmcmd for the help file, a Korean font and
-# NSIS for the setup programs.
+# ImageMagick for screenshots, chmcmd for the help file, a Korean font, NSIS for
+# the setup programs and Python 3 (the build stores the pictures already decoded).
 # Idempotent: a second run finds everything present and returns in seconds.
 set -euo pipefail
 
@@ -34,6 +34,7 @@ declare -A wanted=(
   [ninja-build]=/usr/bin/ninja
   [googletest]=/usr/src/googletest/CMakeLists.txt
   [nsis]=/usr/bin/makensis
+  [python3]=/usr/bin/python3
 )
 
 # The tests read dates and texts as United States English shows them, under

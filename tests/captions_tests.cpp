@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace vx::ui {
@@ -300,6 +301,26 @@ TEST_F(CaptionLanguageTest, ALanguageWithoutTableGivesNothingAndChangesNothing) 
         ApplyCaptions(m.window);
         EXPECT_EQ(m.window.Title(), L"") << name;
         EXPECT_EQ(m.go.Caption(), L"layout") << name;
+    }
+}
+
+// A table is split into rows once and kept: every lookup, whichever language
+// came before it, gives what reading the table afresh gives.
+TEST_F(CaptionLanguageTest, KeptTablesGiveWhatAFreshReadingGivesInEitherLanguage) {
+    for (int round = 0; round < 3; ++round) {
+        for (const wchar_t* language : {L"korean", L"english"}) {
+            SetLanguage(language);
+            const std::optional<std::wstring> table = LoadCaptionTable(language);
+            ASSERT_TRUE(table);
+            int keys = 0;
+            for (const std::wstring& line : SplitCaptionLines(*table)) {
+                const std::vector<std::wstring> row = SplitCaptionRow(line);
+                if (row.size() < 3) continue;
+                ++keys;
+                EXPECT_EQ(GetCaption(row[0], row[1]), FindCaption(*table, row[0], row[1])) << line;
+            }
+            EXPECT_EQ(keys, 78) << language;
+        }
     }
 }
 

@@ -1,10 +1,11 @@
 // The resources of the built Velantrix.exe, read back from the file as data:
-// manifest, icon group, click sound, pictures (decoded with WIC, as the
-// windows decode them), version resource, and the documents beside the program.
+// manifest, icon group, click sound, pictures (loaded as the windows load
+// them, and equal to their PNG sources decoded with WIC), version resource, and the documents beside the program.
 #include "core/Constants.h"
 #include "core/Handles.h"
 #include "resources/ResourceNames.h"
 #include "tests/support/TestSupport.h"
+#include "ui/toolkit/Png.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -20,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -269,32 +271,25 @@ protected:
         ProgramResources::TearDownTestSuite();
     }
 
+    // The program's picture as its windows load it, with straight alpha.
     static Picture Decode(const wchar_t* name) {
+        return FromDib(ui::DecodePicture(AsBytes(Bytes(name, RT_RCDATA)), ui::AlphaForm::Straight));
+    }
+
+    static std::span<const std::byte> AsBytes(std::string_view bytes) {
+        return {reinterpret_cast<const std::byte*>(bytes.data()), bytes.size()};
+    }
+
+    static Picture FromDib(const ui::DibImage& image) {
         Picture picture;
-        std::string_view png = Bytes(name, RT_RCDATA);
-        UniqueCom<IWICImagingFactory> factory;
-        UniqueCom<IWICStream> stream;
-        UniqueCom<IWICBitmapDecoder> decoder;
-        UniqueCom<IWICBitmapFrameDecode> frame;
-        UniqueCom<IWICFormatConverter> converter;
-        if (png.empty() ||
-            FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                    IID_PPV_ARGS(factory.put()))) ||
-            FAILED(factory.get()->CreateStream(stream.put())) ||
-            FAILED(stream.get()->InitializeFromMemory(reinterpret_cast<BYTE*>(const_cast<char*>(png.data())),
-                                                      static_cast<DWORD>(png.size()))) ||
-            FAILED(factory.get()->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
-                                                          decoder.put())) ||
-            FAILED(decoder.get()->GetFrame(0, frame.put())) ||
-            FAILED(factory.get()->CreateFormatConverter(converter.put())) ||
-            FAILED(converter.get()->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
-                                               nullptr, 0.0, WICBitmapPaletteTypeCustom)) ||
-            FAILED(frame.get()->GetSize(&picture.width, &picture.height)))
-            return {};
-        picture.bgra.resize(size_t{picture.width} * picture.height * 4);
-        if (FAILED(converter.get()->CopyPixels(nullptr, picture.width * 4, static_cast<UINT>(picture.bgra.size()),
-                                               picture.bgra.data())))
-            return {};
+        DIBSECTION section{};
+        if (!image || GetObjectW(image.bitmap.get(), sizeof section, &section) != sizeof section ||
+            !section.dsBm.bmBits)
+            return picture;
+        picture.width = static_cast<UINT>(image.width);
+        picture.height = static_cast<UINT>(image.height);
+        const auto* bits = static_cast<const uint8_t*>(section.dsBm.bmBits);
+        picture.bgra.assign(bits, bits + size_t{picture.width} * picture.height * 4);
         return picture;
     }
 
@@ -413,6 +408,64 @@ TEST_F(Pictures, LargeIconLeavesTheRowsUnderTheAboutWindowsTextsClear) {
         }
     EXPECT_EQ(clearOutside, 256 * (256 - 96));
     EXPECT_GT(opaqueInside, 256 * 96 / 2) << "the card fills most of the band";
+}
+
+// The pictures are stored already decoded; each must show exactly what its PNG
+// source shows when WIC decodes it, in both alpha forms the windows use.
+TEST_F(Pictures, StoredDecodedAndEqualToTheirPngSourcesPixelForPixel) {
+    const struct {
+        const wchar_t* name;
+        const wchar_t* source; // the PNG, carried by this test program
+    } pictures[] = {
+        {res::kBackground, L"PNG_BACKGROUND"}, {res::kTopLogo, L"PNG_TOPLOGO"},
+        {res::kNavButton1, L"PNG_NAVBUTTON1"}, {res::kNavButton2, L"PNG_NAVBUTTON2"},
+        {res::kNavButton3, L"PNG_NAVBUTTON3"}, {res::kNavButton4, L"PNG_NAVBUTTON4"},
+        {res::kImageList1, L"PNG_IMAGELIST1"}, {res::kImageList2, L"PNG_IMAGELIST2"},
+        {res::kImageList3, L"PNG_IMAGELIST3"}, {res::kBanner, L"PNG_BANNER"},
+        {res::kLargeIcon, L"PNG_LARGEICON"},
+    };
+    for (const auto& p : pictures) {
+        SCOPED_TRACE(Narrow(p.name));
+        const std::span<const std::byte> stored = AsBytes(Bytes(p.name, RT_RCDATA));
+        ASSERT_GE(stored.size(), 16u);
+        EXPECT_EQ(std::memcmp(stored.data(), ui::kDecodedPictureMagic, 8), 0) << "stored as a PNG, not decoded";
+        const std::span<const std::byte> png = ui::RcDataResource(nullptr, p.source);
+        ASSERT_FALSE(png.empty()) << "the test program carries the PNG";
+        int differing = 0;
+        for (ui::AlphaForm form : {ui::AlphaForm::Straight, ui::AlphaForm::Premultiplied}) {
+            const Picture expected = FromDib(ui::DecodePng(png, form));
+            const Picture actual = FromDib(ui::DecodePicture(stored, form));
+            ASSERT_TRUE(expected.ok());
+            ASSERT_TRUE(actual.ok());
+            EXPECT_EQ(actual.width, expected.width);
+            EXPECT_EQ(actual.height, expected.height);
+            ASSERT_EQ(actual.bgra.size(), expected.bgra.size());
+            for (size_t i = 0; i < actual.bgra.size(); ++i) {
+                if (actual.bgra[i] == expected.bgra[i]) continue;
+                if (differing++ < 3)
+                    ADD_FAILURE() << "byte " << i << " (form " << static_cast<int>(form) << "): " << int{actual.bgra[i]}
+                                  << " for " << int{expected.bgra[i]} << ", alpha " << int{expected.bgra[i | 3]};
+            }
+        }
+        EXPECT_EQ(differing, 0) << "bytes differ from the PNG decoded with WIC";
+    }
+}
+
+TEST_F(Pictures, ADecodedPictureCutShortOrWithoutItsHeaderIsRefused) {
+    const std::string_view stored = Bytes(res::kTopLogo, RT_RCDATA);
+    ASSERT_GT(stored.size(), 16u);
+    EXPECT_TRUE(ui::LoadDecodedPicture(AsBytes(stored), ui::AlphaForm::Straight));
+    EXPECT_FALSE(ui::LoadDecodedPicture(AsBytes(stored.substr(0, stored.size() - 1)), ui::AlphaForm::Straight));
+    EXPECT_FALSE(ui::LoadDecodedPicture(AsBytes(stored.substr(0, 15)), ui::AlphaForm::Straight));
+    std::string noMagic(stored);
+    noMagic[0] = 'W';
+    EXPECT_FALSE(ui::LoadDecodedPicture(AsBytes(noMagic), ui::AlphaForm::Straight));
+    EXPECT_FALSE(ui::DecodePicture(AsBytes(noMagic), ui::AlphaForm::Straight)) << "nor read as a PNG";
+    std::string huge(stored);
+    huge[8] = huge[9] = huge[10] = huge[11] = '\xff'; // a width of 4 294 967 295
+    EXPECT_FALSE(ui::LoadDecodedPicture(AsBytes(huge), ui::AlphaForm::Premultiplied));
+    // A PNG still loads through the same door.
+    EXPECT_TRUE(ui::DecodePicture(ui::RcDataResource(nullptr, L"PNG_TOPLOGO"), ui::AlphaForm::Straight));
 }
 
 // ---------------------------------------------------------------- version and documents

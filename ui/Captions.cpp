@@ -4,7 +4,10 @@
 #include "core/Settings.h"
 #include "core/Text.h"
 
+#include <algorithm>
 #include <climits>
+#include <memory>
+#include <mutex>
 
 namespace vx::ui {
 namespace {
@@ -84,13 +87,21 @@ void SkipSpace(std::wstring_view line, std::size_t& pos) {
     while (pos < line.size() && IsCaptionSpace(line[pos])) ++pos;
 }
 
-// Scans the table for the key; a row missing a field it needs ends the scan,
+// A table split into rows of fields, empty lines left out.
+using CaptionRows = std::vector<std::vector<std::wstring>>;
+
+CaptionRows SplitCaptionTable(std::wstring_view table) {
+    CaptionRows rows;
+    for (const std::wstring& line : SplitCaptionLines(table))
+        if (!line.empty()) rows.push_back(SplitCaptionRow(line));
+    return rows;
+}
+
+// Scans the rows for the key; a row missing a field it needs ends the scan,
 // leaving `result` at what the rows before it gave.
-void ScanForCaption(std::wstring_view table, std::wstring_view formName, std::wstring_view componentName,
+void ScanForCaption(const CaptionRows& rows, std::wstring_view formName, std::wstring_view componentName,
                     std::wstring& result) {
-    for (const std::wstring& line : SplitCaptionLines(table)) {
-        if (line.empty()) continue;
-        const std::vector<std::wstring> fields = SplitCaptionRow(line);
+    for (const std::vector<std::wstring>& fields : rows) {
         if (fields.empty()) return;
         if (!EqualsIgnoreAsciiCase(fields[0], formName)) continue;
         if (fields.size() < 2) return;
@@ -111,6 +122,74 @@ bool TakesCaption(ComponentKind kind) {
     default:
         return false;
     }
+}
+
+void ApplyCaptionRows(const CaptionRows& rows, CaptionTarget& target) {
+    const std::wstring& formName = target.Name();
+    for (const std::vector<std::wstring>& fields : rows) {
+        if (fields.empty()) return;
+        if (!EqualsIgnoreAsciiCase(fields[0], formName)) continue;
+        if (fields.size() < 2) return;
+        if (fields[1] == formName) {
+            if (fields.size() < 3) return;
+            target.SetTitle(fields[2]);
+            continue;
+        }
+        Component* component = target.FindComponent(fields[1]);
+        if (!component || !TakesCaption(component->Kind())) continue;
+        if (fields.size() < 3) return;
+        component->SetCaption(fields[2]);
+    }
+}
+
+// The bytes of the table resource named `language` (letter case ignored), or
+// nothing when the module has no such table.
+std::optional<std::span<const std::byte>> CaptionTableBytes(std::wstring_view language, HMODULE module) {
+    // "#123" would name a numbered resource, which is never a caption table.
+    if (language.empty() || language.front() == L'#') return std::nullopt;
+    const std::wstring name = UpperAscii(language);
+    HRSRC info = FindResourceW(module, name.c_str(), RT_RCDATA);
+    if (!info) return std::nullopt;
+    HGLOBAL loaded = LoadResource(module, info);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data) return std::nullopt;
+    return std::span(static_cast<const std::byte*>(data), SizeofResource(module, info));
+}
+
+// A table is decoded and split once: the rows are kept with a copy of the
+// bytes they came from, and found again only by those exact bytes, so a
+// module loaded at the address of one freed before never sees the old rows.
+// The language is still read at every call, so a change shows at the next one.
+class CaptionRowsCache {
+public:
+    std::shared_ptr<const CaptionRows> RowsFor(std::span<const std::byte> bytes) {
+        {
+            std::lock_guard lock(mutex_);
+            for (const Entry& entry : entries_)
+                if (std::ranges::equal(entry.bytes, bytes)) return entry.rows;
+        }
+        auto rows = std::make_shared<const CaptionRows>(SplitCaptionTable(DecodeCaptionTable(bytes)));
+        std::lock_guard lock(mutex_);
+        if (entries_.size() >= kMaxEntries) entries_.erase(entries_.begin());
+        entries_.push_back({std::vector<std::byte>(bytes.begin(), bytes.end()), rows});
+        return rows;
+    }
+
+private:
+    static constexpr std::size_t kMaxEntries = 8; // two languages in a few modules
+    struct Entry {
+        std::vector<std::byte> bytes;
+        std::shared_ptr<const CaptionRows> rows;
+    };
+    std::mutex mutex_;
+    std::vector<Entry> entries_;
+};
+
+std::shared_ptr<const CaptionRows> CurrentCaptionRows(HMODULE module) {
+    static CaptionRowsCache cache;
+    const std::optional<std::span<const std::byte>> bytes = CaptionTableBytes(CaptionLanguage(), module);
+    if (!bytes) return nullptr;
+    return cache.RowsFor(*bytes);
 }
 
 } // namespace
@@ -158,28 +237,12 @@ std::vector<std::wstring> SplitCaptionRow(std::wstring_view line) {
 
 std::wstring FindCaption(std::wstring_view table, std::wstring_view formName, std::wstring_view componentName) {
     std::wstring result;
-    ScanForCaption(table, formName, componentName, result);
+    ScanForCaption(SplitCaptionTable(table), formName, componentName, result);
     return result;
 }
 
 void ApplyCaptionTable(std::wstring_view table, CaptionTarget& target) {
-    const std::wstring& formName = target.Name();
-    for (const std::wstring& line : SplitCaptionLines(table)) {
-        if (line.empty()) continue;
-        const std::vector<std::wstring> fields = SplitCaptionRow(line);
-        if (fields.empty()) return;
-        if (!EqualsIgnoreAsciiCase(fields[0], formName)) continue;
-        if (fields.size() < 2) return;
-        if (fields[1] == formName) {
-            if (fields.size() < 3) return;
-            target.SetTitle(fields[2]);
-            continue;
-        }
-        Component* component = target.FindComponent(fields[1]);
-        if (!component || !TakesCaption(component->Kind())) continue;
-        if (fields.size() < 3) return;
-        component->SetCaption(fields[2]);
-    }
+    ApplyCaptionRows(SplitCaptionTable(table), target);
 }
 
 std::wstring CaptionLanguage() {
@@ -187,23 +250,16 @@ std::wstring CaptionLanguage() {
 }
 
 std::optional<std::wstring> LoadCaptionTable(std::wstring_view language, HMODULE module) {
-    // "#123" would name a numbered resource, which is never a caption table.
-    if (language.empty() || language.front() == L'#') return std::nullopt;
-    const std::wstring name = UpperAscii(language);
-    HRSRC info = FindResourceW(module, name.c_str(), RT_RCDATA);
-    if (!info) return std::nullopt;
-    HGLOBAL loaded = LoadResource(module, info);
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data) return std::nullopt;
-    const DWORD size = SizeofResource(module, info);
-    return DecodeCaptionTable(std::span(static_cast<const std::byte*>(data), size));
+    const std::optional<std::span<const std::byte>> bytes = CaptionTableBytes(language, module);
+    if (!bytes) return std::nullopt;
+    return DecodeCaptionTable(*bytes);
 }
 
 std::wstring GetCaption(std::wstring_view formName, std::wstring_view componentName, HMODULE module) noexcept {
     std::wstring result;
     try {
-        const std::optional<std::wstring> table = LoadCaptionTable(CaptionLanguage(), module);
-        if (table) ScanForCaption(*table, formName, componentName, result);
+        const std::shared_ptr<const CaptionRows> rows = CurrentCaptionRows(module);
+        if (rows) ScanForCaption(*rows, formName, componentName, result);
     } catch (...) {
         // A caption that cannot be read shows as what was found so far.
     }
@@ -212,8 +268,8 @@ std::wstring GetCaption(std::wstring_view formName, std::wstring_view componentN
 
 void ApplyCaptions(CaptionTarget& target, HMODULE module) noexcept {
     try {
-        const std::optional<std::wstring> table = LoadCaptionTable(CaptionLanguage(), module);
-        if (table) ApplyCaptionTable(*table, target);
+        const std::shared_ptr<const CaptionRows> rows = CurrentCaptionRows(module);
+        if (rows) ApplyCaptionRows(*rows, target);
     } catch (...) {
         // The window keeps whatever texts it has.
     }

@@ -1,8 +1,8 @@
 // Every visible text of the program comes from a caption table: a text
 // resource per language (ENGLISH, KOREAN), one row per line holding a form
 // name, a component name and the quoted text. The settings value "Language"
-// picks the table. Nothing is cached: each call reads the setting, loads the
-// table and parses it again, so a change of language shows at the next call.
+// picks the table. Each call reads the setting, so a change of language shows
+// at the next call; a table's text is decoded and split into rows only once.
 #pragma once
 
 #include "ui/toolkit/Component.h"

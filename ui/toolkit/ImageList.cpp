@@ -16,7 +16,7 @@ ImageList::ImageList(Form& owner, std::wstring name, const wchar_t* resource, in
 
 void ImageList::Load(const wchar_t* resource) noexcept {
     // The common controls take a 32-bit bitmap with straight alpha as it is.
-    DibImage strip = DecodePng(RcDataResource(nullptr, resource), AlphaForm::Straight);
+    DibImage strip = DecodePicture(RcDataResource(nullptr, resource), AlphaForm::Straight);
     if (!strip || strip.height != size_) return;
     list_.reset(CreateImageList(size_, size_, ILC_COLOR32, strip.width / size_, 0));
     if (list_) AddToImageList(list_.get(), strip.bitmap.get(), nullptr);

@@ -9,11 +9,11 @@ Picture::Picture(ControlHost& parent, std::wstring name, Bounds bounds, const Pi
 }
 
 bool Picture::LoadFromResource(const wchar_t* name, HMODULE module) noexcept {
-    return LoadFromPng(RcDataResource(module, name));
+    return LoadFromData(RcDataResource(module, name));
 }
 
-bool Picture::LoadFromPng(std::span<const std::byte> data) noexcept {
-    DibImage image = DecodePng(data, AlphaForm::Premultiplied);
+bool Picture::LoadFromData(std::span<const std::byte> data) noexcept {
+    DibImage image = DecodePicture(data, AlphaForm::Premultiplied);
     if (!image) return false;
     image_ = std::move(image);
     Invalidate();

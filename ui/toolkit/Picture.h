@@ -24,7 +24,7 @@ public:
     ComponentKind Kind() const noexcept override { return ComponentKind::Picture; }
 
     bool LoadFromResource(const wchar_t* name, HMODULE module = nullptr) noexcept;
-    bool LoadFromPng(std::span<const std::byte> data) noexcept;
+    bool LoadFromData(std::span<const std::byte> data) noexcept;
     bool HasImage() const noexcept { return static_cast<bool>(image_); }
     int ImageWidth() const noexcept { return image_.width; }
     int ImageHeight() const noexcept { return image_.height; }

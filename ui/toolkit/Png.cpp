@@ -4,6 +4,8 @@
 #include <wincodec.h>
 
 #include <climits>
+#include <cstdint>
+#include <cstring>
 
 namespace vx::ui {
 namespace {
@@ -26,6 +28,21 @@ private:
 UniqueBitmap CreateTopDownDib(int width, int height, void** bits) noexcept {
     const BITMAPINFO info = TopDown32BitInfo(width, height);
     return UniqueBitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0));
+}
+
+std::uint32_t ReadLittleEndian32(const std::byte* bytes) noexcept {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<std::uint32_t>(bytes[i]);
+    return value;
+}
+
+bool IsDecodedPicture(std::span<const std::byte> data) noexcept {
+    return data.size() >= 16 && std::memcmp(data.data(), kDecodedPictureMagic, sizeof kDecodedPictureMagic) == 0;
+}
+
+// What WIC's conversion to premultiplied BGRA gives for one colour channel.
+BYTE Premultiply(BYTE channel, BYTE alpha) noexcept {
+    return static_cast<BYTE>((channel * alpha + 127) / 255); // rounded to the nearest
 }
 
 } // namespace
@@ -94,6 +111,37 @@ DibImage DecodePng(std::span<const std::byte> data, AlphaForm form) noexcept {
     image.width = static_cast<int>(width);
     image.height = static_cast<int>(height);
     return image;
+}
+
+DibImage LoadDecodedPicture(std::span<const std::byte> data, AlphaForm form) noexcept {
+    if (!IsDecodedPicture(data)) return {};
+    const std::uint32_t width = ReadLittleEndian32(data.data() + 8);
+    const std::uint32_t height = ReadLittleEndian32(data.data() + 12);
+    if (width == 0 || height == 0 || width > 16384 || height > 16384) return {};
+    const std::size_t size = std::size_t{width} * height * 4;
+    if (data.size() - 16 < size) return {};
+    void* bits = nullptr;
+    DibImage image;
+    image.bitmap = CreateTopDownDib(static_cast<int>(width), static_cast<int>(height), &bits);
+    if (!image.bitmap || !bits) return {};
+    auto* pixels = static_cast<BYTE*>(bits);
+    std::memcpy(pixels, data.data() + 16, size);
+    if (form == AlphaForm::Premultiplied) {
+        for (std::size_t i = 0; i < size; i += 4) {
+            const BYTE alpha = pixels[i + 3];
+            if (alpha == 255) continue;
+            pixels[i] = Premultiply(pixels[i], alpha);
+            pixels[i + 1] = Premultiply(pixels[i + 1], alpha);
+            pixels[i + 2] = Premultiply(pixels[i + 2], alpha);
+        }
+    }
+    image.width = static_cast<int>(width);
+    image.height = static_cast<int>(height);
+    return image;
+}
+
+DibImage DecodePicture(std::span<const std::byte> data, AlphaForm form) noexcept {
+    return IsDecodedPicture(data) ? LoadDecodedPicture(data, form) : DecodePng(data, form);
 }
 
 } // namespace vx::ui
