@@ -98,10 +98,11 @@ FetchResult FetchOrThrow(const ReleaseServer& server, std::string_view fileName,
     const UniqueWinHttpHandle request = OpenRequest(connection.get(), target, server.timeoutMs);
     if (!request) return FetchResult::NoConnection;
     if (cancel) return FetchResult::Cancelled;
-    ULONGLONG waitStart = GetTickCount64();
+    const ULONGLONG waitStart = GetTickCount64();
     if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
         return FromError(GetLastError(), waitStart, server.timeoutMs);
-    waitStart = GetTickCount64();
+    // Wine's WinHttpSendRequest already waits for the response headers; the
+    // failure shows only in WinHttpReceiveResponse: count from the send.
     if (!WinHttpReceiveResponse(request.get(), nullptr)) return FromError(GetLastError(), waitStart, server.timeoutMs);
     const std::optional<DWORD> status = StatusCode(request.get());
     if (!status || *status != 200) return FetchResult::HttpError;

@@ -215,13 +215,16 @@ void TVXUpdateForm::JobDone(UpdateOutcome outcome) noexcept {
         DestroyWindow(window_);
         return;
     }
-    SetText(StatusLabel, OutcomeText(language_, outcome));
     SetText(CloseButton, Text(language_, UiText::Close));
     EnableWindow(CloseButton, TRUE);
+    // The outcome comes last: whoever reads it finds the window ready to close.
+    SetText(StatusLabel, OutcomeText(language_, outcome));
     if (outcome == UpdateOutcome::Updated) {
         ShowWindow(StartButton, SW_SHOW);
         SetFocus(StartButton);
     } else {
+        // A part-filled bar beside a refusal would look like a paused download.
+        SendMessageW(ProgressBar, PBM_SETPOS, 0, 0);
         SetFocus(CloseButton);
     }
 }
