@@ -415,6 +415,24 @@ TEST_F(UpdaterRun, RefusesSignedReleasesThatAreNotANewerVelantrix) {
     }
 }
 
+TEST_F(UpdaterRun, AcceptsTheSignatureOfTheReleaseScript) {
+    // scripts/release.sh signed this version's release information with the
+    // throwaway key: the updater verifies it, reads it, and finds nothing newer.
+    const std::wstring dist = test::WindowsPathFromEnvironment("VELANTRIX_TEST_KEYS") + L"\\dist\\";
+    const std::string text = ReadBytes(dist + L"release.txt");
+    ASSERT_NE(text.find("version=" VX_VERSION_STRING "\n"), std::string::npos) << text;
+    server_.PutFile("release.txt", text);
+    server_.PutFile("release.txt.sig", ReadBytes(dist + L"release.txt.sig"));
+    Start();
+    ExpectOutcome(UpdateOutcome::UpToDate);
+    ExpectNothingChanged();
+    // The same text signed by the other key is refused.
+    server_.PutFile("release.txt.sig", Sign(text, L"other"));
+    Start();
+    ExpectOutcome(UpdateOutcome::BadSignature);
+    ExpectNothingChanged();
+}
+
 TEST_F(UpdaterRun, StopsAnInstallerLongerThanItsSizeAtOneByteMore) {
     // Far more than the announced size: the updater reads one byte past it and hangs up.
     std::string longer = installer_ + std::string(32 * 1024 * 1024, 'x');
@@ -476,7 +494,7 @@ TEST_F(UpdaterRun, CancelDuringTheDownloadRemovesItAndRunsNothing) {
         Start();
         const HWND bar = GetDlgItem(window_, kProgressBarId);
         ASSERT_TRUE(test::WaitUntil([&] { return SendMessageW(bar, PBM_GETPOS, 0, 0) > 0; }, 30s))
-            << "no progress shown";
+            << "no progress shown; status: " << Narrow(Status());
         EXPECT_EQ(Status(), StepText(language, UpdateStep::Downloading));
         EXPECT_EQ(test::WindowText(GetDlgItem(window_, kCloseButtonId)), Text(language, UiText::Cancel));
         test::SaveWindowArtifact(window_, language == Language::Korean ? L"updater-progress-korean.png"

@@ -14,3 +14,14 @@ for name in release other; do
   mv "$dir/$name.pem.new" "$dir/$name.pem"
   mv "$dir/$name.der.new" "$dir/$name.der"
 done
+
+# Release information for this version as the release script signs it, over
+# two stand-in setup programs: the updater under test must accept its signature.
+root=$(cd "$(dirname "$0")/../.." && pwd)
+version=$(sed -n 's/^#define VX_VERSION_\(MAJOR\|MINOR\|RELEASE\|BUILD\) \([0-9]*\)$/\2/p' "$root/core/Version.h" | paste -sd.)
+rm -rf "$dir/dist"
+mkdir -p "$dir/dist"
+head -c 3000 /dev/urandom >"$dir/dist/VelantrixSetup-$version.exe"
+head -c 3000 /dev/urandom >"$dir/dist/VelantrixSetup-$version-x64.exe"
+VELANTRIX_RELEASE_SKIP_BUILD=1 VELANTRIX_RELEASE_KEY="$dir/release.der" VELANTRIX_DIST_DIR="$dir/dist" \
+  bash "$root/scripts/release.sh" "$dir/release.pem" >/dev/null
