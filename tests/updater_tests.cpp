@@ -18,6 +18,7 @@
 #include <commctrl.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -194,6 +195,16 @@ std::optional<std::wstring> StandInCommandLine() {
     return std::wstring(text);
 }
 
+std::optional<DWORD> StandInNumber(const wchar_t* name) {
+    UniqueRegKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kStandInKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return std::nullopt;
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (RegQueryValueExW(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
 void SetStandInExitCode(DWORD code) {
     UniqueRegKey key;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kStandInKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr),
@@ -239,7 +250,12 @@ protected:
                                                std::to_wstring(timeoutMs));
         ASSERT_TRUE(process_.Started());
         ASSERT_TRUE(test::WaitUntil(
-            [&] { return (window_ = test::FindProcessWindow(process_.Id(), kUpdaterFormClass)) != nullptr; }, 30s))
+            [&] {
+                // Found while it is still being created, it has no controls yet: wait until it is shown.
+                window_ = test::FindProcessWindow(process_.Id(), kUpdaterFormClass);
+                return window_ && IsWindowVisible(window_) && GetDlgItem(window_, kProgressBarId);
+            },
+            30s))
             << "the updater's window did not open";
     }
     std::wstring Status() const { return test::WindowText(GetDlgItem(window_, kStatusLabelId)); }
@@ -279,8 +295,12 @@ protected:
 TEST_F(UpdaterRun, InstallsAVerifiedNewerReleaseSilentlyIntoItsFolder) {
     PublishRelease(GoodRelease());
     server_.PutFile(kInstallerName, installer_);
+    const auto started = std::chrono::steady_clock::now();
     Start();
     ExpectOutcome(UpdateOutcome::Updated);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::printf("the whole update against the loopback server took %.2f s\n", seconds);
+    RecordProperty("whole_update_seconds", std::to_string(seconds));
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(window_, kStartButtonId))) << "no offer to start Velantrix";
     EXPECT_EQ(SendMessageW(GetDlgItem(window_, kProgressBarId), PBM_GETPOS, 0, 0), 1000);
     test::SaveWindowArtifact(window_, L"updater-updated-english.png");
@@ -294,6 +314,8 @@ TEST_F(UpdaterRun, InstallsAVerifiedNewerReleaseSilentlyIntoItsFolder) {
     EXPECT_EQ(commandLine->find(std::wstring(L"VelantrixUpdate-")) == std::wstring::npos, false)
         << "not run from the download folder: " << Narrow(*commandLine);
     EXPECT_TRUE(ReadRegBool(kSettingsRoot, kSettingsKey, L"Updated", false, false));
+    EXPECT_EQ(StandInNumber(L"Writable"), 0u) << "the installer could be changed while it ran";
+    EXPECT_EQ(StandInNumber(L"Deletable"), 0u) << "the installer could be deleted while it ran";
     // Only the release folder was asked, in order, and the installer once.
     const std::vector<std::string> asked = server_.Asked();
     const std::vector<std::string> expected{std::string(kReleaseFolder) + "release.txt",
@@ -484,13 +506,33 @@ TEST_F(UpdaterRun, ReportsErrorAnswersOfTheServer) {
     ExpectNothingChanged();
 }
 
+TEST_F(UpdaterRun, TheShippedUpdaterTakesNoServerFromItsCommandLine) {
+    PublishRelease(GoodRelease());
+    server_.PutFile(kInstallerName, installer_);
+    ASSERT_TRUE(test::CopyFileTo(test::WindowsPathFromEnvironment("VELANTRIX_UPDATER_EXE"), updater_));
+    Start();
+    // This sandbox reaches no vendor server (no name, or no answer within the
+    // shipped bound): it ends there, never here.
+    ASSERT_TRUE(test::WaitUntil(
+        [&] {
+            return Status() == OutcomeText(Language::English, UpdateOutcome::NoConnection) ||
+                   Status() == OutcomeText(Language::English, UpdateOutcome::TimedOut);
+        },
+        120s))
+        << Narrow(Status());
+    EXPECT_TRUE(server_.Asked().empty()) << "the shipped updater followed a command-line switch";
+    ExpectNothingChanged();
+}
+
 TEST_F(UpdaterRun, CancelDuringTheDownloadRemovesItAndRunsNothing) {
     for (const Language language : {Language::English, Language::Korean}) {
         SCOPED_TRACE(language == Language::Korean ? "Korean" : "English");
         WriteRegString(kSettingsRoot, kSettingsKey, L"Language", language == Language::Korean ? L"korean" : L"english",
                        false);
-        PublishRelease(GoodRelease());
-        server_.Put(kInstallerName, {test::Response("200 OK", installer_), false, 4096});
+        // A download long enough (several seconds) that Cancel finds it under way.
+        const std::string padded = installer_ + std::string(2 * 1024 * 1024, '\0');
+        PublishRelease(ReleaseText("velantrix", "3.12.7.2016", kInstallerName, padded.size(), Hex(*Sha256Of(padded))));
+        server_.Put(kInstallerName, {test::Response("200 OK", padded), false, 16 * 1024});
         Start();
         const HWND bar = GetDlgItem(window_, kProgressBarId);
         ASSERT_TRUE(test::WaitUntil([&] { return SendMessageW(bar, PBM_GETPOS, 0, 0) > 0; }, 30s))
@@ -504,6 +546,42 @@ TEST_F(UpdaterRun, CancelDuringTheDownloadRemovesItAndRunsNothing) {
         ExpectOutcome(UpdateOutcome::Cancelled, language);
         if (language == Language::Korean) test::SaveWindowArtifact(window_, L"updater-cancelled-korean.png");
         ExpectNothingChanged();
+    }
+}
+
+TEST(ReleaseSignature, VerifiesOnlyWithTheKeyAndSaysWhenItCannot) {
+    const std::string der = ReadBytes(test::WindowsPathFromEnvironment("VELANTRIX_TEST_KEYS") + L"\\release.der");
+    ASSERT_FALSE(der.empty());
+    const std::span<const std::uint8_t> key(reinterpret_cast<const std::uint8_t*>(der.data()), der.size());
+    const auto bytes = [](const std::string& text) {
+        return std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    };
+    const std::string message = "product=velantrix\n";
+    const std::string signature = Sign(message, L"release");
+    EXPECT_EQ(VerifySignature(message, bytes(signature), key), SignatureCheck::Valid);
+    EXPECT_EQ(VerifySignature(message + " ", bytes(signature), key), SignatureCheck::Invalid);
+    EXPECT_EQ(VerifySignature(message, bytes(Sign(message, L"other")), key), SignatureCheck::Invalid);
+    EXPECT_EQ(VerifySignature(message, bytes(signature.substr(1)), key), SignatureCheck::Invalid);
+    // A key this system cannot read: it says so, and never counts the signature as good.
+    const std::string broken = der.substr(0, der.size() / 2);
+    EXPECT_EQ(VerifySignature(message, bytes(signature), bytes(broken)), SignatureCheck::CannotVerify);
+}
+
+TEST(UpdaterProgram, AsksForAdministratorRightsForItsOwnArchitecture) {
+    for (const char* variable : {"VELANTRIX_UPDATER_EXE", "VELANTRIX_UPDATER_TEST_EXE"}) {
+        SCOPED_TRACE(variable);
+        const std::wstring path = test::WindowsPathFromEnvironment(variable);
+        const HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(module, nullptr);
+        const HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST);
+        ASSERT_NE(resource, nullptr);
+        const char* data = static_cast<const char*>(LockResource(LoadResource(module, resource)));
+        const std::string manifest(data, SizeofResource(module, resource));
+        EXPECT_NE(manifest.find(R"(level="requireAdministrator")"), std::string::npos);
+        EXPECT_NE(
+            manifest.find(sizeof(void*) == 8 ? R"(processorArchitecture="amd64")" : R"(processorArchitecture="x86")"),
+            std::string::npos);
+        FreeLibrary(module);
     }
 }
 

@@ -39,10 +39,13 @@ SignatureCheck VerifySignature(std::string_view message, std::span<const std::ui
         return SignatureCheck::CannotVerify;
     // CryptoAPI reads the signature as a little-endian number.
     std::vector<BYTE> reversed(signature.rbegin(), signature.rend());
-    if (CryptVerifySignatureW(hash.get(), reversed.data(), static_cast<DWORD>(reversed.size()), key.get(), nullptr, 0))
-        return SignatureCheck::Valid;
-    const DWORD error = GetLastError();
-    return error == static_cast<DWORD>(NTE_BAD_SIGNATURE) ? SignatureCheck::Invalid : SignatureCheck::CannotVerify;
+    // With the key and the hash in hand, every refusal is the signature's
+    // fault: a wrong padding (NTE_BAD_SIGNATURE) or a value the key's modulus
+    // cannot hold, as a signature made with another key may be (NTE_BAD_DATA).
+    return CryptVerifySignatureW(hash.get(), reversed.data(), static_cast<DWORD>(reversed.size()), key.get(), nullptr,
+                                 0)
+               ? SignatureCheck::Valid
+               : SignatureCheck::Invalid;
 }
 
 std::optional<Sha256Digest> FileSha256(HANDLE file) noexcept {
