@@ -35,6 +35,10 @@ bool IsUpdateCheckArgument(std::wstring_view firstArgument) {
     return LowerAscii(firstArgument) == kCheckUpdateArgument;
 }
 
+bool IsRestoreArgument(std::wstring_view firstArgument) {
+    return LowerAscii(firstArgument) == kRestoreArgument;
+}
+
 std::wstring ProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
     while (true) {

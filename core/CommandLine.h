@@ -17,6 +17,9 @@ std::wstring FirstArgument(std::wstring_view commandLine);
 // True when the first argument selects the update-check mode ("/checkupdate", any case of A to Z).
 bool IsUpdateCheckArgument(std::wstring_view firstArgument);
 
+// True when the first argument selects the restore mode ("/restore", any case of A to Z).
+bool IsRestoreArgument(std::wstring_view firstArgument);
+
 // The directory of the program's own file, ending in a backslash.
 std::wstring ProgramFolder();
 

@@ -27,6 +27,8 @@ inline constexpr wchar_t kSettingsFormClass[] = L"TVXSettingsForm";
 
 // The first argument that selects the update-check mode (compared lower-cased).
 inline constexpr wchar_t kCheckUpdateArgument[] = L"/checkupdate";
+// The first argument that selects the restore mode of the uninstaller and of administrators.
+inline constexpr wchar_t kRestoreArgument[] = L"/restore";
 
 // Files in the program folder.
 inline constexpr wchar_t kProgramFileName[] = L"Velantrix.exe";

@@ -4,6 +4,8 @@
 // exactly one owner and is released exactly once on every path.
 #pragma once
 
+#include "core/CommonControls.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -63,7 +65,7 @@ using ModuleTraits = NullHandleTraits<HMODULE, &FreeLibrary>;
 using OwnedDcTraits = NullHandleTraits<HDC, &DeleteDC>;
 using IconTraits = NullHandleTraits<HICON, &DestroyIcon>;
 using MenuTraits = NullHandleTraits<HMENU, &DestroyMenu>;
-using ImageListTraits = NullHandleTraits<HIMAGELIST, &ImageList_Destroy>;
+using ImageListTraits = NullHandleTraits<HIMAGELIST, &DestroyImageList>;
 // A COM interface pointer: the one reference it holds is released once.
 template <typename Interface> struct ComTraits {
     using Handle = Interface*;

@@ -1,6 +1,8 @@
 // The program's entry point: it wires the layers together, handing each lower
 // layer what it needs of a higher one.
 #include "core/Startup.h"
+#include "core/SystemLibrary.h"
+#include "engine/RestoreMode.h"
 #include "ui/Captions.h"
 #include "ui/NativeHandCursor.h"
 #include "ui/NativeHintWindow.h"
@@ -25,11 +27,16 @@ void RunUpdateCheck() {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before anything can load a library: the process runs elevated, and its
+    // own folder may hold files that anyone could have put there.
+    vx::RestrictLibrarySearch();
+    vx::LoadLibrariesWindowsLoadsByName();
     // Process initialisation: links and picture buttons show the system's own hand.
     vx::ui::InstallNativeHandCursor();
     vx::ui::InstallNativeHintWindow();
     vx::StartupModes modes;
     modes.updateCheck = RunUpdateCheck;
     modes.userInterface = RunUserInterface;
+    modes.restore = vx::RunRestoreMode;
     return vx::RunStartup(GetCommandLineW(), modes);
 }

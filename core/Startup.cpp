@@ -23,6 +23,8 @@ void RecordInstallationDates() noexcept {
 
 int RunStartup(std::wstring_view commandLine, const StartupModes& modes) noexcept {
     try {
+        // The uninstaller's mode must change nothing when there is nothing to restore.
+        if (IsRestoreArgument(FirstArgument(commandLine))) return modes.restore ? modes.restore() : 0;
         RecordInstallationDates();
         bool startInterface = true;
         if (IsUpdateCheckArgument(FirstArgument(commandLine))) {

@@ -16,21 +16,35 @@ constexpr bool kView = false; // the program always works in its own (32-bit) re
 // A run's registry changes, planned first and then made in order. Each step
 // makes one change, after the reads it needs, so that the run can end between
 // any two of them (the test seam) without leaving anything half-written.
+// A checked step reports whether its change took hold; the run stops at the
+// first one that did not, so that nothing after it (the removal of the backup
+// it came from, above all) happens.
 class StepList {
 public:
-    void Add(std::function<void()> step) { steps_.push_back(std::move(step)); }
+    void Add(std::function<void()> step) {
+        steps_.push_back([step = std::move(step)] {
+            step();
+            return true;
+        });
+    }
+    void AddChecked(std::function<bool()> step) { steps_.push_back(std::move(step)); }
     // True when every step was made.
     bool Run(int stepLimit) const {
         for (std::size_t i = 0; i < steps_.size(); ++i) {
             if (static_cast<long long>(i) >= stepLimit) return false;
-            steps_[i]();
+            if (!steps_[i]()) return false;
         }
         return true;
     }
 
 private:
-    std::vector<std::function<void()>> steps_;
+    std::vector<std::function<bool()>> steps_;
 };
+
+// Whether a location now holds exactly the value (or, for none, nothing).
+bool LocationHolds(const TweakEntry& entry, const std::optional<RegValue>& expected) {
+    return ReadRegRaw(entry.root, entry.keyPath, entry.valueName, kView) == expected;
+}
 
 std::int32_t ReadRestoreState() {
     return settings::ReadInteger(settings::kRestore, kNoBackup);
@@ -90,6 +104,15 @@ bool BackupValueExists(const TweakEntry& entry) {
 
 // --- Backup ---------------------------------------------------------------
 
+// A put-back location that held nothing is noted as such: its backup value
+// holds the default, which the restore must not leave behind.
+void MarkAbsentOriginal(const TweakEntry& entry, bool absent, bool& complete) {
+    const std::wstring name = OriginalRecordName(entry);
+    if (absent) WriteRegInteger(kSettingsRoot, kAbsentOriginalsKey, name, 1, kView);
+    else DeleteRegValue(kSettingsRoot, kAbsentOriginalsKey, name, kView);
+    complete = complete && ReadRegRaw(kSettingsRoot, kAbsentOriginalsKey, name, kView).has_value() == absent;
+}
+
 // Each step reads back what it wrote; "complete" stays true only when all of it stuck.
 void AddBackupSteps(StepList& steps, bool& complete) {
     for (const TweakEntry& entry : TweakCatalogue()) {
@@ -100,10 +123,9 @@ void AddBackupSteps(StepList& steps, bool& complete) {
             complete = complete && settings::ReadRaw(entry.valueName) == StoredForm(entry, value);
         });
     }
-    // Every delete location, whatever this run's conditions: a later restore
-    // may run with other inputs and must still find the original.
+    // Every location, whatever this run's conditions: a later restore may run
+    // with other inputs and must still find the original.
     for (const TweakEntry& entry : TweakCatalogue()) {
-        if (entry.restore != TweakRestore::Delete) continue;
         steps.Add([&entry, &complete] {
             const std::wstring name = OriginalRecordName(entry);
             const std::optional<RegValue> original = ReadRegRaw(entry.root, entry.keyPath, entry.valueName, kView);
@@ -111,6 +133,7 @@ void AddBackupSteps(StepList& steps, bool& complete) {
             if (original) WriteRegRaw(kSettingsRoot, kOriginalsKey, name, *original, kView);
             else DeleteRegValue(kSettingsRoot, kOriginalsKey, name, kView);
             complete = complete && ReadRegRaw(kSettingsRoot, kOriginalsKey, name, kView) == original;
+            if (entry.restore == TweakRestore::PutBack) MarkAbsentOriginal(entry, !original, complete);
         });
     }
     steps.Add([&complete] {
@@ -120,15 +143,31 @@ void AddBackupSteps(StepList& steps, bool& complete) {
 
 // --- Restore --------------------------------------------------------------
 
-void PutBack(const TweakEntry& entry) {
-    WriteWithKind(entry, entry.root, entry.keyPath, ReadBackupValue(entry));
+// The value the system had before the first optimise, with its exact type and
+// bytes, or its absence. A backup taken without these records (by an earlier
+// version) puts the backup value back in the entry's kind.
+// Each gives true when the location holds what it should afterwards.
+bool PutBack(const TweakEntry& entry) {
+    const std::wstring name = OriginalRecordName(entry);
+    if (std::optional<RegValue> original = ReadRegRaw(kSettingsRoot, kOriginalsKey, name, kView)) {
+        WriteRegRaw(entry.root, entry.keyPath, entry.valueName, *original, kView);
+        return LocationHolds(entry, original);
+    }
+    if (ReadRegRaw(kSettingsRoot, kAbsentOriginalsKey, name, kView)) {
+        DeleteRegValue(entry.root, entry.keyPath, entry.valueName, kView);
+        return LocationHolds(entry, std::nullopt);
+    }
+    const KindValue value = ReadBackupValue(entry);
+    WriteWithKind(entry, entry.root, entry.keyPath, value);
+    return LocationHolds(entry, StoredForm(entry, value));
 }
 
 // Gives back the value recorded before the first optimise, or deletes the tuned one.
-void GiveBackOrDelete(const TweakEntry& entry) {
-    if (std::optional<RegValue> original = ReadRegRaw(kSettingsRoot, kOriginalsKey, OriginalRecordName(entry), kView))
-        WriteRegRaw(entry.root, entry.keyPath, entry.valueName, *original, kView);
+bool GiveBackOrDelete(const TweakEntry& entry) {
+    const std::optional<RegValue> original = ReadRegRaw(kSettingsRoot, kOriginalsKey, OriginalRecordName(entry), kView);
+    if (original) WriteRegRaw(entry.root, entry.keyPath, entry.valueName, *original, kView);
     else DeleteRegValue(entry.root, entry.keyPath, entry.valueName, kView);
+    return LocationHolds(entry, original);
 }
 
 void SetRestoreState(StepList& steps, RestoreState state) {
@@ -143,13 +182,11 @@ void AddLocationSteps(StepList& steps, int versionCode, int internetType) {
         const TweakEntry& entry = catalogue[i];
         if (!TweakApplies(entry, versionCode, internetType)) continue;
         if (entry.restore == TweakRestore::Delete) {
-            steps.Add([&entry] { GiveBackOrDelete(entry); });
+            steps.AddChecked([&entry] { return GiveBackOrDelete(entry); });
             continue;
         }
         // A backup value that is gone was put back by the unfinished restore this one completes.
-        steps.Add([&entry] {
-            if (BackupValueExists(entry)) PutBack(entry);
-        });
+        steps.AddChecked([&entry] { return !BackupValueExists(entry) || PutBack(entry); });
         const bool groupEnds = i + 1 == catalogue.size() || catalogue[i + 1].putBackGroup != entry.putBackGroup;
         if (!groupEnds) continue;
         for (const TweakEntry& member : catalogue) {
@@ -174,10 +211,15 @@ void AddRestoreSteps(StepList& steps, std::int32_t state, int versionCode, int i
         SetRestoreState(steps, kLocationsRestored);
     }
     for (const TweakEntry& entry : TweakCatalogue()) {
-        if (entry.restore != TweakRestore::Delete) continue;
         steps.Add([&entry] { DeleteRegValue(kSettingsRoot, kOriginalsKey, OriginalRecordName(entry), kView); });
+        if (entry.restore == TweakRestore::PutBack)
+            steps.Add(
+                [&entry] { DeleteRegValue(kSettingsRoot, kAbsentOriginalsKey, OriginalRecordName(entry), kView); });
     }
-    steps.Add([] { settings::Delete(settings::kRestore); });
+    steps.AddChecked([] {
+        settings::Delete(settings::kRestore);
+        return !settings::ReadRaw(settings::kRestore).has_value();
+    });
 }
 
 void WriteTuned(const TweakEntry& entry, int speedSetting) {

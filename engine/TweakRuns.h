@@ -15,9 +15,12 @@
 //   and the originals described below) has been written and read back. A run
 //   that ends earlier leaves it as it was, and the next run backs up afresh.
 // - The backup also keeps, in the Originals subkey of the settings key, the
-//   exact type and bytes of every value that already existed at a location
-//   the restore would delete (entries 6-16 and 21-34, whatever the run's
-//   conditions). The restore gives those back instead of deleting them.
+//   exact type and bytes of every value that already existed at any of the 34
+//   locations (whatever the run's conditions), and, in its Absent subkey, the
+//   put-back locations (1-5, 17-20) that held nothing. The restore gives the
+//   values back as they were instead of deleting them or writing the backup
+//   values in their kind, and removes again what was absent; so a restore
+//   leaves every location exactly as the first optimise found it.
 // - The restore keeps "Restore" true (numbers 2 and 3 below, which every
 //   reader still takes as true) until its very last step, when it deletes it.
 //   A restore that ended part-way is completed by the next restore, with the
@@ -35,9 +38,12 @@
 
 namespace vx {
 
-// Where the backup keeps the values that existed at delete locations, one
+// Where the backup keeps the values that existed at the 34 locations, one
 // value per location, named by OriginalRecordName.
 inline constexpr wchar_t kOriginalsKey[] = L"\\Software\\TOLVEN\\Velantrix\\Originals\\";
+// Where the backup notes the put-back locations that held no value, one
+// REG_DWORD 1 per location under the same name.
+inline constexpr wchar_t kAbsentOriginalsKey[] = L"\\Software\\TOLVEN\\Velantrix\\Originals\\Absent\\";
 
 // The numbers "Restore" holds. Readers take it as a boolean: every state but
 // kNoBackup enables the restore.
@@ -86,7 +92,7 @@ void StoreRunChoices(int internetType, int processorType, int speedSetting) noex
 
 // Takes the backup when none exists: entries 1-5 and 17-20 into the settings
 // key (the backup defaults standing in for values that cannot be read), the
-// originals of the delete locations, then "Restore" := true. With a backup in
+// originals of the 34 locations, then "Restore" := true. With a backup in
 // place it changes nothing; after an unfinished restore it first completes
 // that restore with these inputs. Gives true when a complete backup exists
 // afterwards and the step limit was not reached.
@@ -95,10 +101,14 @@ bool TakeBackupIfNeeded(int versionCode, int internetType, int stepLimit = kNoSt
 // Writes the tuned value of every entry whose condition holds.
 void WriteTweaks(int versionCode, int internetType, int speedSetting) noexcept;
 
-// Puts entries 1-5 and 17-20 back from their backup values (or defaults),
+// Puts entries 1-5 and 17-20 back as they were (or from their backup values
+// or defaults, for a backup without originals),
 // removes the backup values group by group, deletes (or gives back the
 // original of) every other entry whose condition holds, removes the
 // originals, and deletes "Restore" last. Gives true when it ran to the end.
+// A location that does not take its value back (a refused write) stops the
+// run there, with "Restore", the backup values and the originals kept, so
+// that a later restore can finish; it then gives false.
 bool RestoreTweaks(int versionCode, int internetType, int stepLimit = kNoStepLimit) noexcept;
 
 // The name under kOriginalsKey that keeps an entry's original value: the root

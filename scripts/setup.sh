@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Brings a Debian 12 machine to the state the build and the tests need:
 # the i686 and x86-64 mingw-w64 C++ compilers, 64-bit Wine with 32-bit support, Xvfb,
-# ImageMagick for screenshots, chmcmd for the help file and a Korean font.
+# ImageMagick for screenshots, chmcmd for the help file, a Korean font and
+# NSIS for the setup programs.
 # Idempotent: a second run finds everything present and returns in seconds.
 set -euo pipefail
 
@@ -32,6 +33,7 @@ declare -A wanted=(
   [cmake]=/usr/bin/cmake
   [ninja-build]=/usr/bin/ninja
   [googletest]=/usr/src/googletest/CMakeLists.txt
+  [nsis]=/usr/bin/makensis
 )
 
 # The tests read dates and texts as United States English shows them, under

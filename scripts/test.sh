@@ -23,6 +23,7 @@ for arch in x86 x64; do
     # A build this host cannot run is still built, so that it never stops compiling.
     VELANTRIX_BUILD_TARGETS=Velantrix bash "$root/scripts/build.sh" "$arch" "$build_base/$arch" || exit 1
   fi
+  bash "$root/scripts/check-imports.sh" "$build_base/$arch" || exit 1
 done
 
 prefix=

@@ -134,6 +134,13 @@ vx_link_korean_font() {
         /d 'NanumGothic.ttf,NanumGothic\0NanumGothicBold.ttf,NanumGothic Bold' /reg:$view /f || return 1
     done
   done
+  # Korean dialogs (the setup's) ask for Gulim by its Korean name, which a
+  # Korean Windows has and the prefix has not: Nanum Gothic stands in for it.
+  local substitutes='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+  for view in 32 64; do
+    LC_ALL=C.UTF-8 vx_wine_step "substituting the Korean font for Gulim" reg add "$substitutes" \
+      /v '굴림' /d NanumGothic /reg:$view /f || return 1
+  done
   wineserver -w
 }
 

@@ -9,7 +9,6 @@ namespace vx {
 namespace {
 
 constexpr wchar_t kOpenVerb[] = L"open";
-constexpr wchar_t kHelpLibraryName[] = L"hhctrl.ocx";
 constexpr wchar_t kHelpWindowType[] = L">HelpWindow";
 constexpr wchar_t kShutdownPrivilegeName[] = L"SeShutdownPrivilege";
 constexpr UINT kHelpDisplayTopic = 0; // HH_DISPLAY_TOPIC
@@ -60,37 +59,14 @@ std::wstring HelpPath(const std::wstring& folder, const std::wstring& helpFile, 
 }
 
 HtmlHelpFunction HtmlHelpLibrary::Function() noexcept {
-    if (!module_) {
-        ++attempts_;
-        // Its own dependencies are looked up beside it, in the same folder, first.
-        module_.reset(LoadLibraryExW(path_.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-        if (!module_) return nullptr;
-        ++loads_;
-        const bool hasAnsi = GetProcAddress(module_.get(), "HtmlHelpA") != nullptr;
-        const FARPROC wide = GetProcAddress(module_.get(), "HtmlHelpW");
-        if (hasAnsi && wide) function_ = reinterpret_cast<HtmlHelpFunction>(reinterpret_cast<void*>(wide));
-    }
-    return function_;
+    const HMODULE module = library_.Module();
+    if (!module || !GetProcAddress(module, "HtmlHelpA")) return nullptr;
+    return FunctionCast<HtmlHelpFunction>(GetProcAddress(module, "HtmlHelpW"));
 }
 
 HtmlHelpLibrary& HtmlHelpLibrary::Instance() {
-    static HtmlHelpLibrary library(SystemPath());
+    static HtmlHelpLibrary library;
     return library;
-}
-
-std::wstring HtmlHelpLibrary::SystemPath() {
-    std::wstring folder(MAX_PATH, L'\0');
-    UINT length = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
-    if (length >= folder.size()) {
-        folder.resize(length);
-        length = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
-    }
-    // Without the system folder there is no safe place to load from: an empty
-    // path makes every load fail.
-    if (length == 0 || length >= folder.size()) return {};
-    folder.resize(length);
-    if (folder.back() != L'\\') folder += L'\\';
-    return folder + kHelpLibraryName;
 }
 
 void OpenHelpTopic(const std::wstring& helpFile, const std::wstring& topic) noexcept {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "core/Handles.h"
+#include "core/SystemLibrary.h"
 
 #include <windows.h>
 
@@ -50,35 +51,30 @@ std::wstring HelpPath(const std::wstring& folder, const std::wstring& helpFile, 
 
 using HtmlHelpFunction = HWND(WINAPI*)(HWND caller, const wchar_t* file, UINT command, DWORD_PTR data);
 
-// The HTML Help control library, loaded on first use from one fixed path and
-// then kept until the end. A failed load is tried again at the next use; a
-// library that loads but lacks either HtmlHelpA or HtmlHelpW is kept, and no
-// request goes to it.
+// The HTML Help control library, loaded on first use and then kept until the
+// end. A failed load is tried again at the next use; a library that loads but
+// lacks either HtmlHelpA or HtmlHelpW is kept, and no request goes to it.
 class HtmlHelpLibrary {
 public:
-    explicit HtmlHelpLibrary(std::wstring path) : path_(std::move(path)) {}
+    // The library of the Windows system folder. Another folder and file are for
+    // the tests alone.
+    explicit HtmlHelpLibrary(std::wstring folder = {}, std::wstring fileName = kFileName)
+        : library_(std::move(fileName), std::move(folder)) {}
 
     // The HtmlHelpW entry point, or null when the library is unusable.
     HtmlHelpFunction Function() noexcept;
 
-    HMODULE Module() const noexcept { return module_.get(); }
-    int Loads() const noexcept { return loads_; }       // successful loads, at most one
-    int Attempts() const noexcept { return attempts_; } // loads tried
+    HMODULE Module() const noexcept { return library_.Loaded(); }
+    int Loads() const noexcept { return library_.Loads(); }       // successful loads, at most one
+    int Attempts() const noexcept { return library_.Attempts(); } // loads tried
 
     // The program's one instance, kept for the life of the process.
     static HtmlHelpLibrary& Instance();
-    // The control library of the Windows system folder. The program runs with
-    // administrator rights, so the library is never looked up by its bare name:
-    // a file of that name planted in the program's folder or the current
-    // directory would run elevated.
-    static std::wstring SystemPath();
+
+    static constexpr wchar_t kFileName[] = L"hhctrl.ocx";
 
 private:
-    std::wstring path_;
-    UniqueModule module_;
-    HtmlHelpFunction function_ = nullptr;
-    int loads_ = 0;
-    int attempts_ = 0;
+    SystemLibrary library_;
 };
 
 // The calls into Windows that a restart makes. RestartWindows uses the real

@@ -162,6 +162,67 @@ TEST_F(EngineSafetyTest, BackupFromAnEarlierVersionWithoutOriginalsIsRestoredAsB
     EXPECT_EQ(ReadLocation(4), Dword(2));
 }
 
+TEST_F(EngineSafetyTest, PutBackLocationsComeBackWithTheirOwnTypeOrStayAbsent) {
+    PutLocation(1, Dword(0));           // MinAnimate as a number: the backup takes the default "1"
+    PutLocation(4, Sz(L"38"));          // a priority written as text
+    PutLocation(19, Binary({1, 2, 3})); // bytes where a number belongs
+    PutLocation(17, Dword(10));         // an ordinary value
+    // 2, 3, 5, 18 and 20 are absent.
+    RunOptimise({.versionCode = kVersion, .internetType = kInternet, .speedSetting = 1});
+    EXPECT_EQ(ReadSetting(L"MinAnimate"), Sz(L"1"));
+    EXPECT_EQ(ReadLocation(3), Dword(0));
+
+    ASSERT_TRUE(RestoreTweaks(kVersion, kInternet));
+    EXPECT_EQ(ReadLocation(1), Dword(0));
+    EXPECT_EQ(ReadLocation(4), Sz(L"38"));
+    EXPECT_EQ(ReadLocation(19), Binary({1, 2, 3}));
+    EXPECT_EQ(ReadLocation(17), Dword(10));
+    for (int absent : {2, 3, 5, 18, 20}) EXPECT_EQ(ReadLocation(absent), std::nullopt) << absent;
+    EXPECT_TRUE(ReadOriginals().empty());
+    EXPECT_TRUE(ReadValuesUnder(kAbsentOriginalsKey).empty());
+}
+
+// A key that cannot be created again once it is gone: below a volatile key,
+// the registry refuses a lasting subkey.
+class UnwritableKey {
+public:
+    // The parent of the location's key is made volatile; the key itself is gone.
+    explicit UnwritableKey(std::wstring parentPath) : parent_(std::move(parentPath)) {
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, parent_);
+        UniqueRegKey key;
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, parent_.substr(1).c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, key.put(), nullptr);
+    }
+    ~UnwritableKey() { Release(); }
+    UnwritableKey(const UnwritableKey&) = delete;
+    UnwritableKey& operator=(const UnwritableKey&) = delete;
+    void Release() { DeleteKeyTree(HKEY_LOCAL_MACHINE, parent_); }
+
+private:
+    std::wstring parent_;
+};
+
+TEST_F(EngineSafetyTest, RestoreStopsAtAValueThatCannotBePutBackAndKeepsTheBackupForTheNextOne) {
+    const Snapshot reference = OneCleanCycle(); // the seed gives 34 (below P3\Parameters) a value
+    ClearEngineState();
+    Seed();
+    RunOptimise({.versionCode = kVersion, .internetType = kInternet, .speedSetting = 1});
+    const std::optional<RegValue> record = ReadOriginals()[OriginalRecordName(Tweak(34))];
+    ASSERT_TRUE(record.has_value());
+
+    UnwritableKey blocked(L"\\System\\CurrentControlSet\\Services\\P3");
+    PutLocation(34, Dword(1));
+    ASSERT_EQ(ReadLocation(34), std::nullopt) << "the registry took a value below a volatile key";
+    EXPECT_FALSE(RestoreTweaks(kVersion, kInternet));
+    EXPECT_TRUE(RestoreAvailable());
+    EXPECT_EQ(ReadOriginals()[OriginalRecordName(Tweak(34))], record);
+    EXPECT_EQ(ReadLocation(1), Sz(L"0")); // what came before it is back
+
+    blocked.Release();
+    EXPECT_TRUE(RestoreTweaks(kVersion, kInternet));
+    EXPECT_EQ(TakeSnapshot(), reference);
+}
+
 // --- One cycle, printed for a reader ---------------------------------------
 
 std::string Padded(const std::string& text, std::size_t width) {
@@ -183,11 +244,10 @@ std::set<std::wstring> KeysWithPrefix(std::wstring_view prefix, std::initializer
 }
 
 // What the cycle did to one location, in a word or two.
-std::string LocationOutcome(const TweakEntry& entry, const std::optional<RegValue>& before,
-                            const std::optional<RegValue>& optimised, const std::optional<RegValue>& restored) {
+std::string LocationOutcome(const std::optional<RegValue>& before, const std::optional<RegValue>& optimised,
+                            const std::optional<RegValue>& restored) {
     if (before == optimised && optimised == restored) return "untouched";
     if (before == restored) return "as before";
-    if (!before && entry.backupDefault) return "default (was absent)";
     return "DIFFERS FROM BEFORE";
 }
 
@@ -228,7 +288,7 @@ std::string CycleReport(const Snapshot& before, const Snapshot& optimised, const
         previous = &entry;
         const std::wstring key = LocationKey(entry);
         const auto b = At(before, key), o = At(optimised, key), r = At(restored, key);
-        const std::string outcome = LocationOutcome(entry, b, o, r);
+        const std::string outcome = LocationOutcome(b, o, r);
         ++outcomes[outcome];
         char number[4];
         std::snprintf(number, sizeof(number), "%02d", entry.number);
@@ -240,12 +300,20 @@ std::string CycleReport(const Snapshot& before, const Snapshot& optimised, const
     for (const std::wstring& key : KeysWithPrefix(kSettingPrefix, {&before, &optimised, &restored}))
         out << Row(Narrow(key.substr(std::wcslen(kSettingPrefix))), before, optimised, restored, key);
 
-    out << "\nOriginals kept for the delete locations, HKLM" << Narrow(kOriginalsKey) << "\n"
-        << HeaderRow("for location");
+    out << "\nOriginals kept for the locations, HKLM" << Narrow(kOriginalsKey) << "\n" << HeaderRow("for location");
     const std::set<std::wstring> records = KeysWithPrefix(kOriginalPrefix, {&before, &optimised, &restored});
     for (const TweakEntry& entry : TweakCatalogue()) {
         const std::wstring key = kOriginalPrefix + OriginalRecordName(entry);
         if (!records.contains(key)) continue;
+        out << Row(std::to_string(entry.number) + " " + Narrow(entry.valueName), before, optimised, restored, key);
+    }
+
+    out << "\nPut-back locations that held nothing, HKLM" << Narrow(kAbsentOriginalsKey) << "\n"
+        << HeaderRow("for location");
+    const std::set<std::wstring> absent = KeysWithPrefix(kAbsentPrefix, {&before, &optimised, &restored});
+    for (const TweakEntry& entry : TweakCatalogue()) {
+        const std::wstring key = kAbsentPrefix + OriginalRecordName(entry);
+        if (!absent.contains(key)) continue;
         out << Row(std::to_string(entry.number) + " " + Narrow(entry.valueName), before, optimised, restored, key);
     }
 
@@ -269,19 +337,16 @@ TEST_F(EngineSafetyTest, PrintsOneOptimiseThenRestoreCycle) {
     file << report;
     EXPECT_TRUE(file.good());
 
-    // Everything the system had is back; of the put-back values that were
-    // missing before (3, 4, 18, 20) the defaults stand in; the rest is absent again.
+    // Everything the system had is back, with its type; what was absent is absent again.
     for (const TweakEntry& entry : TweakCatalogue()) {
         SCOPED_TRACE(entry.number);
         const auto seeded = std::find_if(SeedValues().begin(), SeedValues().end(),
                                          [&](const SeedValue& s) { return s.entry == entry.number; });
         if (seeded != SeedValues().end()) EXPECT_EQ(ReadLocation(entry.number), seeded->value);
-        else if (entry.backupDefault)
-            EXPECT_EQ(ReadLocation(entry.number), Dword(static_cast<std::uint32_t>(entry.backupDefault->number)));
         else EXPECT_EQ(ReadLocation(entry.number), std::nullopt);
     }
     EXPECT_EQ(report.find("DIFFERS"), std::string::npos);
-    EXPECT_NE(report.find("default (was absent) 4;"), std::string::npos);
+    EXPECT_NE(report.find("as before 33;"), std::string::npos);
 }
 
 } // namespace

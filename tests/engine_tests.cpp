@@ -240,10 +240,15 @@ TEST_F(EngineTest, BackupTakesTheBackupDefaultForMissingMistypedOrEmptyValues) {
     };
     for (const auto& [name, value] : backups) EXPECT_EQ(ReadSetting(name), value) << Narrow(name);
 
+    // The restore gives back what the system had, not the backup values.
     RestoreTweaks(5, 0);
-    EXPECT_EQ(ReadLocation(4), Dword(2)); // the missing value comes back as its default
-    EXPECT_EQ(ReadLocation(2), Dword(0));
+    EXPECT_EQ(ReadLocation(1), Sz(L""));
+    EXPECT_EQ(ReadLocation(2), Sz(L"1"));
+    EXPECT_EQ(ReadLocation(3), Qword(1));
+    EXPECT_EQ(ReadLocation(5), Dword(0));
     EXPECT_EQ(ReadLocation(17), Dword(0xFFFFFFFF));
+    for (int missing : {4, 18, 19, 20}) EXPECT_EQ(ReadLocation(missing), std::nullopt) << missing;
+    EXPECT_TRUE(ReadValuesUnder(kAbsentOriginalsKey).empty());
 }
 
 TEST_F(EngineTest, RestoreWithoutBackupValuesWritesEveryBackupDefault) {

@@ -106,7 +106,7 @@ TEST(Shell, MissingFilesLeadToNothingAndNoMessage) {
 
 TEST(OpenHelpTopic, LoadsTheSystemLibraryOnceAndOpensTheHelpWindow) {
     ASSERT_TRUE(FileExists(TestFolder() + kTestHelpFile)) << "the test help file was not built";
-    const std::wstring systemLibrary = HtmlHelpLibrary::SystemPath();
+    const std::wstring systemLibrary = SystemLibraryPath(HtmlHelpLibrary::kFileName);
     ASSERT_TRUE(FileExists(systemLibrary));
     // A library of that name in the program folder (also the current directory
     // here) must never be the one that runs.
@@ -159,23 +159,26 @@ TEST(OpenHelpTopic, BuildsThePathFromFolderFileTopicAndWindowType) {
 }
 
 TEST(HtmlHelpLibrary, RetriesAFailedLoadAndKeepsALibraryWithoutTheEntryPoints) {
-    TemporaryFolder folder;
+    const std::wstring systemLibrary = SystemLibraryPath(HtmlHelpLibrary::kFileName);
     {
-        HtmlHelpLibrary library(folder.Path() + L"hhctrl.ocx");
+        TemporaryFolder folder;
+        HtmlHelpLibrary library(folder.Path());
         EXPECT_EQ(library.Function(), nullptr);
         EXPECT_EQ(library.Function(), nullptr);
         EXPECT_EQ(library.Attempts(), 2);
         EXPECT_EQ(library.Loads(), 0);
 
-        ASSERT_TRUE(CopyFileTo(HtmlHelpLibrary::SystemPath(), folder.Path() + L"hhctrl.ocx"));
+        ASSERT_TRUE(CopyFileTo(systemLibrary, folder.Path() + HtmlHelpLibrary::kFileName));
         EXPECT_NE(library.Function(), nullptr);
         EXPECT_NE(library.Function(), nullptr);
         EXPECT_EQ(library.Attempts(), 3);
         EXPECT_EQ(library.Loads(), 1);
     }
-    wchar_t system[MAX_PATH] = {};
-    GetSystemDirectoryW(system, MAX_PATH);
-    HtmlHelpLibrary noHelp(std::wstring(system) + L"\\version.dll");
+    // A library without the help entry points (under a name of its own: Wine
+    // would answer a load of any file named hhctrl.ocx with its own).
+    TemporaryFolder folder;
+    ASSERT_TRUE(CopyFileTo(TestFolder() + L"PlantedLibrary.dll", folder.Path() + L"nohelp.dll"));
+    HtmlHelpLibrary noHelp(folder.Path(), L"nohelp.dll");
     EXPECT_EQ(noHelp.Function(), nullptr);
     EXPECT_EQ(noHelp.Function(), nullptr);
     EXPECT_NE(noHelp.Module(), nullptr);

@@ -7,6 +7,7 @@
 #include "core/CommandLine.h"
 #include "core/Constants.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/StandInInstance.h"
 #include "tests/support/TestSupport.h"
 #include "ui/Captions.h"
 
@@ -90,81 +91,7 @@ bool AppearsWithin(const std::wstring& path, std::chrono::milliseconds bound) {
     return test::WaitUntil([&] { return test::FileExists(path); }, bound);
 }
 
-// ---------------------------------------------------------------------------
-// The close requests, against windows of this process standing in for an
-// instance: they record each WM_CLOSE they are sent.
-
-class StandInInstance {
-public:
-    // `classes` are created in the order given; `answering` false keeps the
-    // windows' thread from handling any message until Release().
-    StandInInstance(std::vector<std::wstring> classes, bool answering)
-        : classes_(std::move(classes)), release_(CreateEventW(nullptr, TRUE, answering, nullptr)) {
-        thread_ = std::thread([this] { Run(); });
-        test::WaitUntil([this] { return ready_.load(); }, 10s);
-    }
-    ~StandInInstance() {
-        Release();
-        PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
-        thread_.join();
-    }
-    StandInInstance(const StandInInstance&) = delete;
-    StandInInstance& operator=(const StandInInstance&) = delete;
-
-    bool Ready() const { return ready_; }
-    void Release() { SetEvent(release_.get()); }
-    std::vector<std::wstring> Closed() {
-        std::lock_guard lock(mutex_);
-        return closed_;
-    }
-    std::size_t ClosedCount() {
-        std::lock_guard lock(mutex_);
-        return closed_.size();
-    }
-
-private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<StandInInstance*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (message == WM_CLOSE && self) {
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            std::lock_guard lock(self->mutex_);
-            self->closed_.push_back(name);
-            return 0;
-        }
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    void Run() {
-        threadId_ = GetCurrentThreadId();
-        MSG message;
-        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE); // the thread's queue, for WM_QUIT
-        std::vector<HWND> windows;
-        for (const std::wstring& name : classes_) {
-            WNDCLASSW windowClass{};
-            windowClass.lpfnWndProc = WindowProc;
-            windowClass.hInstance = GetModuleHandleW(nullptr);
-            windowClass.lpszClassName = name.c_str();
-            RegisterClassW(&windowClass);
-            const HWND window = CreateWindowExW(0, name.c_str(), name.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
-                                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-            SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-            windows.push_back(window);
-        }
-        ready_ = true;
-        WaitForSingleObject(release_.get(), INFINITE);
-        while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-        for (HWND window : windows) DestroyWindow(window);
-        for (const std::wstring& name : classes_) UnregisterClassW(name.c_str(), GetModuleHandleW(nullptr));
-    }
-
-    std::vector<std::wstring> classes_;
-    UniqueKernelHandle release_;
-    std::atomic<bool> ready_{false};
-    std::atomic<DWORD> threadId_{0};
-    std::thread thread_;
-    std::mutex mutex_;
-    std::vector<std::wstring> closed_;
-};
+using test::StandInInstance;
 
 class UpdateModeTest : public ::testing::Test {
 protected:

@@ -18,49 +18,52 @@ constexpr wchar_t kExtraHeaders[] = L"Accept-Encoding: identity";
 
 constexpr std::array<std::string_view, 3> kAnswerTokens{"TOLVEN|0", "TOLVEN|1", "TOLVEN|2"};
 
-bool SetNumberOption(HINTERNET handle, DWORD option, DWORD value) noexcept {
-    return WinHttpSetOption(handle, option, &value, sizeof value) != FALSE;
+bool SetNumberOption(const WinHttpCalls& winHttp, HINTERNET handle, DWORD option, DWORD value) noexcept {
+    return winHttp.setOption(handle, option, &value, sizeof value) != FALSE;
 }
 
-std::optional<DWORD> QueryNumberHeader(HINTERNET request, DWORD query) noexcept {
+std::optional<DWORD> QueryNumberHeader(const WinHttpCalls& winHttp, HINTERNET request, DWORD query) noexcept {
     DWORD value = 0;
     DWORD size = sizeof value;
-    if (!WinHttpQueryHeaders(request, query | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX, &value, &size,
-                             WINHTTP_NO_HEADER_INDEX))
+    if (!winHttp.queryHeaders(request, query | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX, &value, &size,
+                              WINHTTP_NO_HEADER_INDEX))
         return std::nullopt;
     return value;
 }
 
 // A session that talks to the server directly: Windows never applies a proxy
 // to it, and Wine would otherwise take one from http_proxy.
-UniqueWinHttpHandle OpenSession(const UpdateCheckOptions& options) noexcept {
+UniqueWinHttpHandle OpenSession(const WinHttpCalls& winHttp, const UpdateCheckOptions& options) noexcept {
     UniqueWinHttpHandle session(
-        WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+        winHttp.open(kUserAgent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) return {};
-    if (!WinHttpSetTimeouts(session.get(), static_cast<int>(options.resolveTimeoutMs),
-                            static_cast<int>(options.connectTimeoutMs), static_cast<int>(options.sendTimeoutMs),
-                            static_cast<int>(options.receiveTimeoutMs)))
+    if (!winHttp.setTimeouts(session.get(), static_cast<int>(options.resolveTimeoutMs),
+                             static_cast<int>(options.connectTimeoutMs), static_cast<int>(options.sendTimeoutMs),
+                             static_cast<int>(options.receiveTimeoutMs)))
         return {};
     return session;
 }
 
-UniqueWinHttpHandle OpenQueryRequest(HINTERNET connection, const UpdateCheckOptions& options) {
+UniqueWinHttpHandle OpenQueryRequest(const WinHttpCalls& winHttp, HINTERNET connection,
+                                     const UpdateCheckOptions& options) {
     const std::wstring target = std::wstring(kQueryPath) + kVersionText;
     LPCWSTR acceptTypes[] = {L"text/html", L"*/*", nullptr};
     UniqueWinHttpHandle request(
-        WinHttpOpenRequest(connection, L"GET", target.c_str(), nullptr, WINHTTP_NO_REFERER, acceptTypes, 0));
+        winHttp.openRequest(connection, L"GET", target.c_str(), nullptr, WINHTTP_NO_REFERER, acceptTypes, 0));
     if (!request) return {};
     // A redirect is an answer without the tokens, never a second request.
     // Either switch alone turns following off; both are tried.
     const bool policySet =
-        SetNumberOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, WINHTTP_OPTION_REDIRECT_POLICY_NEVER);
-    const bool featureSet = SetNumberOption(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_REDIRECTS);
+        SetNumberOption(winHttp, request.get(), WINHTTP_OPTION_REDIRECT_POLICY, WINHTTP_OPTION_REDIRECT_POLICY_NEVER);
+    const bool featureSet =
+        SetNumberOption(winHttp, request.get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_REDIRECTS);
     if (!policySet && !featureSet) return {};
     // The session's receive time-out does not cover the wait for the response
     // headers on every implementation; this option does.
-    if (!SetNumberOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, options.receiveTimeoutMs)) return {};
-    if (!WinHttpAddRequestHeaders(request.get(), kExtraHeaders, static_cast<DWORD>(-1),
-                                  WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE))
+    if (!SetNumberOption(winHttp, request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, options.receiveTimeoutMs))
+        return {};
+    if (!winHttp.addRequestHeaders(request.get(), kExtraHeaders, static_cast<DWORD>(-1),
+                                   WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE))
         return {};
     return request;
 }
@@ -68,7 +71,8 @@ UniqueWinHttpHandle OpenQueryRequest(HINTERNET connection, const UpdateCheckOpti
 // Up to the limit of the body. A connection that breaks, a body that ends
 // before its announced length and a reached time limit are all failures, even
 // when some bytes had arrived.
-std::optional<std::string> ReadBody(HINTERNET request, const UpdateCheckOptions& options, ULONGLONG startTick) {
+std::optional<std::string> ReadBody(const WinHttpCalls& winHttp, HINTERNET request, const UpdateCheckOptions& options,
+                                    ULONGLONG startTick) {
     std::string body(options.bodyLimit, '\0');
     std::size_t received = 0;
     while (received < body.size()) {
@@ -76,12 +80,12 @@ std::optional<std::string> ReadBody(HINTERNET request, const UpdateCheckOptions&
         // Waits (at most the receive time-out) for some bytes, then takes only
         // those: a read of more would block until all of them had come.
         DWORD available = 0;
-        if (!WinHttpQueryDataAvailable(request, &available)) return std::nullopt;
+        if (!winHttp.queryDataAvailable(request, &available)) return std::nullopt;
         DWORD chunk = 0;
         const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(available, body.size() - received));
-        if (wanted > 0 && !WinHttpReadData(request, body.data() + received, wanted, &chunk)) return std::nullopt;
+        if (wanted > 0 && !winHttp.readData(request, body.data() + received, wanted, &chunk)) return std::nullopt;
         if (chunk == 0) {
-            const std::optional<DWORD> announced = QueryNumberHeader(request, WINHTTP_QUERY_CONTENT_LENGTH);
+            const std::optional<DWORD> announced = QueryNumberHeader(winHttp, request, WINHTTP_QUERY_CONTENT_LENGTH);
             if (announced && received < *announced) return std::nullopt;
             break;
         }
@@ -93,21 +97,57 @@ std::optional<std::string> ReadBody(HINTERNET request, const UpdateCheckOptions&
 
 std::optional<std::string> FetchAnswer(const UpdateCheckOptions& options) {
     const ULONGLONG startTick = GetTickCount64();
-    const UniqueWinHttpHandle session = OpenSession(options);
+    const std::optional<WinHttpCalls> calls = LoadWinHttpCalls();
+    if (!calls) return std::nullopt;
+    const WinHttpCalls& winHttp = *calls;
+    const UniqueWinHttpHandle session = OpenSession(winHttp, options);
     if (!session) return std::nullopt;
-    const UniqueWinHttpHandle connection(WinHttpConnect(session.get(), options.host.c_str(), options.port, 0));
+    const UniqueWinHttpHandle connection(winHttp.connect(session.get(), options.host.c_str(), options.port, 0));
     if (!connection) return std::nullopt;
-    const UniqueWinHttpHandle request = OpenQueryRequest(connection.get(), options);
+    const UniqueWinHttpHandle request = OpenQueryRequest(winHttp, connection.get(), options);
     if (!request) return std::nullopt;
-    if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
+    if (!winHttp.sendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
         return std::nullopt;
-    if (!WinHttpReceiveResponse(request.get(), nullptr)) return std::nullopt;
-    const std::optional<DWORD> status = QueryNumberHeader(request.get(), WINHTTP_QUERY_STATUS_CODE);
+    if (!winHttp.receiveResponse(request.get(), nullptr)) return std::nullopt;
+    const std::optional<DWORD> status = QueryNumberHeader(winHttp, request.get(), WINHTTP_QUERY_STATUS_CODE);
     if (!status || *status < 200 || *status > 299) return std::nullopt;
-    return ReadBody(request.get(), options, startTick);
+    return ReadBody(winHttp, request.get(), options, startTick);
 }
 
 } // namespace
+
+namespace {
+
+template <typename Function> bool Take(const char* name, Function& function) noexcept {
+    function = WinHttpLibrary().Find<Function>(name);
+    return function != nullptr;
+}
+
+} // namespace
+
+std::optional<WinHttpCalls> LoadWinHttpCalls() noexcept {
+    WinHttpCalls calls;
+    const bool complete =
+        Take("WinHttpOpen", calls.open) && Take("WinHttpSetTimeouts", calls.setTimeouts) &&
+        Take("WinHttpConnect", calls.connect) && Take("WinHttpOpenRequest", calls.openRequest) &&
+        Take("WinHttpSetOption", calls.setOption) && Take("WinHttpAddRequestHeaders", calls.addRequestHeaders) &&
+        Take("WinHttpSendRequest", calls.sendRequest) && Take("WinHttpReceiveResponse", calls.receiveResponse) &&
+        Take("WinHttpQueryHeaders", calls.queryHeaders) &&
+        Take("WinHttpQueryDataAvailable", calls.queryDataAvailable) && Take("WinHttpReadData", calls.readData) &&
+        Take("WinHttpCloseHandle", calls.closeHandle);
+    if (!complete) return std::nullopt;
+    return calls;
+}
+
+SystemLibrary& WinHttpLibrary() noexcept {
+    // WinHTTP loads the certificate library by bare name when it first needs
+    // it, through delay loading, which not every Windows keeps to the restricted
+    // search. Loaded from the system folder first, it is found by its name.
+    static SystemLibrary certificates(L"crypt32.dll");
+    static SystemLibrary library(L"winhttp.dll");
+    if (!library.Loaded()) certificates.Module();
+    return library;
+}
 
 int UpdateResultFromAnswer(std::string_view answer) noexcept {
     for (std::size_t code = 0; code < kAnswerTokens.size(); ++code)

@@ -3,6 +3,7 @@
 // offers to start the updater.
 #pragma once
 
+#include "core/RunOnce.h" // CloseRunningInstance
 #include "update/UpdateCheck.h"
 
 #include <windows.h>
@@ -31,10 +32,6 @@ struct UpdateModeOptions {
     UINT closeTimeoutMs = 5000;
     CaptionLookup caption; // empty: the prompt has no texts
 };
-
-// Sends WM_CLOSE to the running instance's About, progress and main windows,
-// in that order, each waited for at most the bound. A missing window is skipped.
-void CloseRunningInstance(UINT timeoutMs) noexcept;
 
 // The prompt's title and text from the caption table of the current language.
 std::wstring UpdatePromptTitle(const CaptionLookup& caption);

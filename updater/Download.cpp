@@ -14,8 +14,8 @@ namespace {
 constexpr wchar_t kUserAgent[] = L"VelantrixUpdate/" VX_VERSION_STRING;
 constexpr std::size_t kPieceSize = 16 * 1024;
 
-bool SetNumberOption(HINTERNET handle, DWORD option, DWORD value) noexcept {
-    return WinHttpSetOption(handle, option, &value, sizeof value) != FALSE;
+bool SetNumberOption(const WinHttpCalls& winHttp, HINTERNET handle, DWORD option, DWORD value) noexcept {
+    return winHttp.setOption(handle, option, &value, sizeof value) != FALSE;
 }
 
 // A call that failed only after waiting out the bound ran into the time-out,
@@ -33,40 +33,42 @@ FetchResult FromError(DWORD error, ULONGLONG waitStart, DWORD timeoutMs) noexcep
 
 // No proxy: Windows applies none to such a session, and Wine would take one
 // from http_proxy otherwise.
-UniqueWinHttpHandle OpenSession(const ReleaseServer& server) noexcept {
+UniqueWinHttpHandle OpenSession(const WinHttpCalls& winHttp, const ReleaseServer& server) noexcept {
     UniqueWinHttpHandle session(
-        WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+        winHttp.open(kUserAgent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) return {};
     const int bound = static_cast<int>(server.timeoutMs);
-    if (!WinHttpSetTimeouts(session.get(), bound, bound, bound, bound)) return {};
+    if (!winHttp.setTimeouts(session.get(), bound, bound, bound, bound)) return {};
     return session;
 }
 
-UniqueWinHttpHandle OpenRequest(HINTERNET connection, const std::wstring& target, DWORD timeoutMs) noexcept {
-    UniqueWinHttpHandle request(WinHttpOpenRequest(connection, L"GET", target.c_str(), nullptr, WINHTTP_NO_REFERER,
-                                                   WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_REFRESH));
+UniqueWinHttpHandle OpenRequest(const WinHttpCalls& winHttp, HINTERNET connection, const std::wstring& target,
+                                DWORD timeoutMs) noexcept {
+    UniqueWinHttpHandle request(winHttp.openRequest(connection, L"GET", target.c_str(), nullptr, WINHTTP_NO_REFERER,
+                                                    WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_REFRESH));
     if (!request) return {};
     const bool policySet =
-        SetNumberOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, WINHTTP_OPTION_REDIRECT_POLICY_NEVER);
-    const bool featureSet = SetNumberOption(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_REDIRECTS);
+        SetNumberOption(winHttp, request.get(), WINHTTP_OPTION_REDIRECT_POLICY, WINHTTP_OPTION_REDIRECT_POLICY_NEVER);
+    const bool featureSet =
+        SetNumberOption(winHttp, request.get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_REDIRECTS);
     if (!policySet && !featureSet) return {};
     // The session's receive time-out does not bound the wait for the
     // response headers everywhere; this option does.
-    if (!SetNumberOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, timeoutMs)) return {};
+    if (!SetNumberOption(winHttp, request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, timeoutMs)) return {};
     return request;
 }
 
-std::optional<DWORD> StatusCode(HINTERNET request) noexcept {
+std::optional<DWORD> StatusCode(const WinHttpCalls& winHttp, HINTERNET request) noexcept {
     DWORD value = 0;
     DWORD size = sizeof value;
-    if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                             WINHTTP_HEADER_NAME_BY_INDEX, &value, &size, WINHTTP_NO_HEADER_INDEX))
+    if (!winHttp.queryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                              WINHTTP_HEADER_NAME_BY_INDEX, &value, &size, WINHTTP_NO_HEADER_INDEX))
         return std::nullopt;
     return value;
 }
 
-FetchResult ReadBody(HINTERNET request, DWORD timeoutMs, std::uint64_t limit, const FetchSink& sink,
-                     const FetchProgress& progress, const std::atomic<bool>& cancel) {
+FetchResult ReadBody(const WinHttpCalls& winHttp, HINTERNET request, DWORD timeoutMs, std::uint64_t limit,
+                     const FetchSink& sink, const FetchProgress& progress, const std::atomic<bool>& cancel) {
     std::vector<char> piece(kPieceSize);
     std::uint64_t received = 0;
     for (;;) {
@@ -76,9 +78,9 @@ FetchResult ReadBody(HINTERNET request, DWORD timeoutMs, std::uint64_t limit, co
         const DWORD wanted = static_cast<DWORD>(std::min<std::uint64_t>(piece.size(), room));
         DWORD available = 0;
         const ULONGLONG waitStart = GetTickCount64();
-        if (!WinHttpQueryDataAvailable(request, &available)) return FromError(GetLastError(), waitStart, timeoutMs);
+        if (!winHttp.queryDataAvailable(request, &available)) return FromError(GetLastError(), waitStart, timeoutMs);
         DWORD got = 0;
-        if (available > 0 && !WinHttpReadData(request, piece.data(), std::min(wanted, available), &got))
+        if (available > 0 && !winHttp.readData(request, piece.data(), std::min(wanted, available), &got))
             return FromError(GetLastError(), waitStart, timeoutMs);
         if (got == 0) return FetchResult::Ok;
         received += got;
@@ -90,23 +92,26 @@ FetchResult ReadBody(HINTERNET request, DWORD timeoutMs, std::uint64_t limit, co
 
 FetchResult FetchOrThrow(const ReleaseServer& server, std::string_view fileName, std::uint64_t limit,
                          const FetchSink& sink, const FetchProgress& progress, const std::atomic<bool>& cancel) {
-    const UniqueWinHttpHandle session = OpenSession(server);
+    const std::optional<WinHttpCalls> calls = LoadWinHttpCalls();
+    if (!calls) return FetchResult::NoConnection;
+    const WinHttpCalls& winHttp = *calls;
+    const UniqueWinHttpHandle session = OpenSession(winHttp, server);
     if (!session) return FetchResult::NoConnection;
-    const UniqueWinHttpHandle connection(WinHttpConnect(session.get(), server.host.c_str(), server.port, 0));
+    const UniqueWinHttpHandle connection(winHttp.connect(session.get(), server.host.c_str(), server.port, 0));
     if (!connection) return FetchResult::NoConnection;
     const std::wstring target = server.folder + std::wstring(fileName.begin(), fileName.end());
-    const UniqueWinHttpHandle request = OpenRequest(connection.get(), target, server.timeoutMs);
+    const UniqueWinHttpHandle request = OpenRequest(winHttp, connection.get(), target, server.timeoutMs);
     if (!request) return FetchResult::NoConnection;
     if (cancel) return FetchResult::Cancelled;
     const ULONGLONG waitStart = GetTickCount64();
-    if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
+    if (!winHttp.sendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
         return FromError(GetLastError(), waitStart, server.timeoutMs);
     // Wine's WinHttpSendRequest already waits for the response headers; the
     // failure shows only in WinHttpReceiveResponse: count from the send.
-    if (!WinHttpReceiveResponse(request.get(), nullptr)) return FromError(GetLastError(), waitStart, server.timeoutMs);
-    const std::optional<DWORD> status = StatusCode(request.get());
+    if (!winHttp.receiveResponse(request.get(), nullptr)) return FromError(GetLastError(), waitStart, server.timeoutMs);
+    const std::optional<DWORD> status = StatusCode(winHttp, request.get());
     if (!status || *status != 200) return FetchResult::HttpError;
-    return ReadBody(request.get(), server.timeoutMs, limit, sink, progress, cancel);
+    return ReadBody(winHttp, request.get(), server.timeoutMs, limit, sink, progress, cancel);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "updater/Signature.h"
 
+#include "core/SystemLibrary.h"
 #include "updater/CryptoHandles.h"
 
 #include <algorithm>
@@ -9,17 +10,26 @@ namespace vx::updater {
 
 namespace {
 
+// crypt32.dll is no known DLL: it comes from the system folder, on first use.
+SystemLibrary& Crypt32Library() noexcept {
+    static SystemLibrary library(L"crypt32.dll");
+    return library;
+}
+
 UniqueCryptKey ImportPublicKey(HCRYPTPROV provider, std::span<const std::uint8_t> der) noexcept {
+    const auto decodeObject = Crypt32Library().Find<decltype(&::CryptDecodeObjectEx)>("CryptDecodeObjectEx");
+    const auto importKeyInfo = Crypt32Library().Find<decltype(&::CryptImportPublicKeyInfo)>("CryptImportPublicKeyInfo");
+    if (!decodeObject || !importKeyInfo) return {};
     UniqueLocalMemory decoded;
     DWORD size = 0;
     HLOCAL memory = nullptr;
-    if (!CryptDecodeObjectEx(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, der.data(), static_cast<DWORD>(der.size()),
-                             CRYPT_DECODE_ALLOC_FLAG, nullptr, &memory, &size))
+    if (!decodeObject(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, der.data(), static_cast<DWORD>(der.size()),
+                      CRYPT_DECODE_ALLOC_FLAG, nullptr, &memory, &size))
         return {};
     decoded.reset(memory);
     auto* info = static_cast<CERT_PUBLIC_KEY_INFO*>(decoded.get());
     UniqueCryptKey key;
-    if (!CryptImportPublicKeyInfo(provider, X509_ASN_ENCODING, info, key.put())) return {};
+    if (!importKeyInfo(provider, X509_ASN_ENCODING, info, key.put())) return {};
     return key;
 }
 

@@ -2,12 +2,13 @@
 // vendor's server and, for a newer version only, downloads, checks and runs
 // its installer. Started with no arguments by the program's updates button
 // and by its update prompt.
+#include "core/CommonControls.h"
 #include "core/Constants.h"
+#include "core/SystemLibrary.h"
 #include "updater/ReleaseKey.h"
 #include "updater/UpdaterForm.h"
 
 #include <windows.h>
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include <string>
@@ -64,8 +65,7 @@ int RunUpdater(HINSTANCE instance) {
         SetForegroundWindow(running);
         return 0;
     }
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
+    vx::InitCommonControlClasses(ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES);
 
     const std::wstring folder = ProgramFolder();
     const Language language = CurrentLanguage();
@@ -89,6 +89,10 @@ int RunUpdater(HINSTANCE instance) {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // It runs elevated, often from a folder anyone can write: before anything
+    // else, no library may come from anywhere but the system folder.
+    vx::RestrictLibrarySearch();
+    vx::LoadLibrariesWindowsLoadsByName();
     try {
         return RunUpdater(instance);
     } catch (...) {

@@ -135,17 +135,23 @@ std::optional<RegValue> ReadSetting(const std::wstring& name) {
 }
 
 std::map<std::wstring, RegValue> ReadOriginals() {
+    return ReadValuesUnder(kOriginalsKey);
+}
+
+std::map<std::wstring, RegValue> ReadValuesUnder(const wchar_t* keyPath) {
     std::map<std::wstring, RegValue> values;
-    std::wstring path = kOriginalsKey;
+    std::wstring path = keyPath;
     path = path.substr(1, path.size() - 2);
     UniqueRegKey key;
-    if (RegOpenKeyExW(kSettingsRoot, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return values;
+    // The settings key lies in the 32-bit view, for the 64-bit build too.
+    if (RegOpenKeyExW(kSettingsRoot, path.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, key.put()) != ERROR_SUCCESS)
+        return values;
     for (DWORD index = 0;; ++index) {
         wchar_t name[512];
         DWORD nameLength = 512;
         if (RegEnumValueW(key.get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
-        if (auto value = ReadRegRaw(kSettingsRoot, kOriginalsKey, name, false)) values[name] = *value;
+        if (auto value = ReadRegRaw(kSettingsRoot, keyPath, name, false)) values[name] = *value;
     }
     return values;
 }
@@ -189,6 +195,7 @@ Snapshot TakeSnapshot() {
          {settings::kRestore, settings::kInternetType, settings::kProcessorType, settings::kSpeedSetting})
         snapshot[kSettingPrefix + std::wstring(name)] = ReadSetting(name);
     for (const auto& [name, value] : ReadOriginals()) snapshot[kOriginalPrefix + name] = value;
+    for (const auto& [name, value] : ReadValuesUnder(kAbsentOriginalsKey)) snapshot[kAbsentPrefix + name] = value;
     return snapshot;
 }
 

@@ -35,6 +35,8 @@ void DeleteLocation(int entryNumber);
 std::optional<RegValue> ReadSetting(const std::wstring& name);
 // Every value under the originals key, by name.
 std::map<std::wstring, RegValue> ReadOriginals();
+// Every value directly under a key below the settings root, by name.
+std::map<std::wstring, RegValue> ReadValuesUnder(const wchar_t* keyPath);
 
 // The settings key gone (with the originals below it) and all 34 locations empty.
 void ClearEngineState();
@@ -55,6 +57,7 @@ using Snapshot = std::map<std::wstring, std::optional<RegValue>>;
 inline constexpr wchar_t kLocationPrefix[] = L"location ";
 inline constexpr wchar_t kSettingPrefix[] = L"settings ";
 inline constexpr wchar_t kOriginalPrefix[] = L"original ";
+inline constexpr wchar_t kAbsentPrefix[] = L"absent ";
 // "location 04 HKLM\System\...\PriorityControl\|Win32PrioritySeparation"
 std::wstring LocationKey(const TweakEntry& entry);
 Snapshot TakeSnapshot();

@@ -1,5 +1,6 @@
 #include "ui/toolkit/Application.h"
 
+#include "core/CommonControls.h"
 #include "ui/toolkit/Control.h"
 #include "ui/toolkit/Form.h"
 #include "ui/toolkit/HintWindow.h"
@@ -77,9 +78,8 @@ void Application::Initialize() noexcept {
     initialized_ = true;
     // The picture decoder is a COM object; a failure here only costs the pictures.
     (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES |
-                                                        ICC_PROGRESS_CLASS | ICC_USEREX_CLASSES};
-    InitCommonControlsEx(&controls);
+    InitCommonControlClasses(ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
+                             ICC_USEREX_CLASSES);
 }
 
 HWND Application::Handle() noexcept {

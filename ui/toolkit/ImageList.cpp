@@ -1,5 +1,6 @@
 #include "ui/toolkit/ImageList.h"
 
+#include "core/CommonControls.h"
 #include "ui/toolkit/Form.h"
 #include "ui/toolkit/Png.h"
 
@@ -17,16 +18,16 @@ void ImageList::Load(const wchar_t* resource) noexcept {
     // The common controls take a 32-bit bitmap with straight alpha as it is.
     DibImage strip = DecodePng(RcDataResource(nullptr, resource), AlphaForm::Straight);
     if (!strip || strip.height != size_) return;
-    list_.reset(ImageList_Create(size_, size_, ILC_COLOR32, strip.width / size_, 0));
-    if (list_) ImageList_Add(list_.get(), strip.bitmap.get(), nullptr);
+    list_.reset(CreateImageList(size_, size_, ILC_COLOR32, strip.width / size_, 0));
+    if (list_) AddToImageList(list_.get(), strip.bitmap.get(), nullptr);
 }
 
 int ImageList::Count() const noexcept {
-    return list_ ? ImageList_GetImageCount(list_.get()) : 0;
+    return list_ ? ImageListCount(list_.get()) : 0;
 }
 
 void ImageList::Draw(HDC dc, int index, int x, int y) const noexcept {
-    if (list_ && index >= 0 && index < Count()) ImageList_Draw(list_.get(), index, dc, x, y, ILD_TRANSPARENT);
+    if (list_ && index >= 0 && index < Count()) DrawImageListImage(list_.get(), index, dc, x, y, ILD_TRANSPARENT);
 }
 
 } // namespace vx::ui

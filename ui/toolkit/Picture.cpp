@@ -30,7 +30,9 @@ void Picture::Paint(HDC dc) noexcept {
     const int height = stretch_ ? b.height : image_.height;
     SetStretchBltMode(dc, HALFTONE);
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, b.left, b.top, width, height, source.get(), 0, 0, image_.width, image_.height, blend);
+    // gdi32's own entry point: msimg32, which offers it as AlphaBlend, is not a
+    // library Windows always takes from its system folder.
+    GdiAlphaBlend(dc, b.left, b.top, width, height, source.get(), 0, 0, image_.width, image_.height, blend);
 }
 
 Line::Line(ControlHost& parent, std::wstring name, Bounds bounds, LineShape shape)

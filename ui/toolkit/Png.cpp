@@ -70,10 +70,16 @@ DibImage DecodePng(std::span<const std::byte> data, AlphaForm form) noexcept {
         return {};
     UniqueCom<IWICBitmapFrameDecode> frame;
     if (FAILED(decoder.get()->GetFrame(0, frame.put()))) return {};
-    UniqueCom<IWICBitmapSource> converted;
+    // The factory's converter rather than WICConvertBitmapSource: that would tie
+    // the program to windowscodecs.dll at start, before it can restrict where
+    // libraries come from.
+    UniqueCom<IWICFormatConverter> converted;
+    if (FAILED(factory.get()->CreateFormatConverter(converted.put()))) return {};
     const WICPixelFormatGUID& target =
         form == AlphaForm::Premultiplied ? GUID_WICPixelFormat32bppPBGRA : GUID_WICPixelFormat32bppBGRA;
-    if (FAILED(WICConvertBitmapSource(target, frame.get(), converted.put()))) return {};
+    if (FAILED(converted.get()->Initialize(frame.get(), target, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                           WICBitmapPaletteTypeCustom)))
+        return {};
     UINT width = 0;
     UINT height = 0;
     if (FAILED(converted.get()->GetSize(&width, &height)) || width == 0 || height == 0 || width > 16384 ||

@@ -22,13 +22,13 @@ WinControl::~WinControl() {
     if (!hwnd_) return;
     // The derived parts are gone already: the window's last messages go straight to its class.
     const HWND hwnd = std::exchange(hwnd_, nullptr);
-    RemoveWindowSubclass(hwnd, &WinControl::SubclassProcedure, kSubclassId);
+    RemoveControlSubclass(hwnd, &WinControl::SubclassProcedure, kSubclassId);
     DestroyWindow(hwnd);
 }
 
 WinControl* WinControl::FromHandle(HWND hwnd) noexcept {
     DWORD_PTR self = 0;
-    if (!hwnd || !GetWindowSubclass(hwnd, &WinControl::SubclassProcedure, kSubclassId, &self)) return nullptr;
+    if (!hwnd || !GetControlSubclass(hwnd, &WinControl::SubclassProcedure, kSubclassId, &self)) return nullptr;
     return reinterpret_cast<WinControl*>(self);
 }
 
@@ -64,7 +64,7 @@ void WinControl::CreateHandle() noexcept {
         CreateWindowExW(windowClass.exStyle, windowClass.name, text_.c_str(), style, b.left, b.top, b.width, b.height,
                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) return;
-    if (!SetWindowSubclass(hwnd, &WinControl::SubclassProcedure, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+    if (!SetControlSubclass(hwnd, &WinControl::SubclassProcedure, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
         DestroyWindow(hwnd);
         return;
     }
@@ -137,9 +137,9 @@ LRESULT CALLBACK WinControl::SubclassProcedure(HWND hwnd, UINT message, WPARAM w
                                                DWORD_PTR self) noexcept {
     auto* control = reinterpret_cast<WinControl*>(self);
     if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(hwnd, &WinControl::SubclassProcedure, id);
+        RemoveControlSubclass(hwnd, &WinControl::SubclassProcedure, id);
         control->hwnd_ = nullptr;
-        return DefSubclassProc(hwnd, message, wParam, lParam);
+        return DefaultSubclassProcedure(hwnd, message, wParam, lParam);
     }
     return control->ControlMessage(message, wParam, lParam);
 }

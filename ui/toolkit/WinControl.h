@@ -5,6 +5,7 @@
 // notifications (commands, scrolling, owner drawing, colours) back to it.
 #pragma once
 
+#include "core/CommonControls.h"
 #include "ui/toolkit/Control.h"
 
 #include <windows.h>
@@ -62,7 +63,7 @@ protected:
     virtual void HandleCreated() noexcept {}
     virtual LRESULT ControlMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT DefaultMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-        return DefSubclassProc(hwnd_, message, wParam, lParam);
+        return DefaultSubclassProcedure(hwnd_, message, wParam, lParam);
     }
 
     const std::wstring& Text() const noexcept { return text_; }

@@ -1,0 +1,43 @@
+﻿; The setup's own texts in English and Korean (the pages' texts come with NSIS).
+
+!define VX_EN_PROGRAM_SHORTCUT "Velantrix"
+!define VX_EN_HELP_SHORTCUT "Velantrix Help"
+!define VX_EN_UNINSTALL_SHORTCUT "Uninstall Velantrix"
+!define VX_KO_PROGRAM_SHORTCUT "Velantrix"
+!define VX_KO_HELP_SHORTCUT "Velantrix 도움말"
+!define VX_KO_UNINSTALL_SHORTCUT "Velantrix 제거"
+
+LangString VxProgramShortcut ${LANG_ENGLISH} "${VX_EN_PROGRAM_SHORTCUT}"
+LangString VxProgramShortcut ${LANG_KOREAN} "${VX_KO_PROGRAM_SHORTCUT}"
+LangString VxHelpShortcut ${LANG_ENGLISH} "${VX_EN_HELP_SHORTCUT}"
+LangString VxHelpShortcut ${LANG_KOREAN} "${VX_KO_HELP_SHORTCUT}"
+LangString VxUninstallShortcut ${LANG_ENGLISH} "${VX_EN_UNINSTALL_SHORTCUT}"
+LangString VxUninstallShortcut ${LANG_KOREAN} "${VX_KO_UNINSTALL_SHORTCUT}"
+
+LangString VxStartProgram ${LANG_ENGLISH} "Start Velantrix"
+LangString VxStartProgram ${LANG_KOREAN} "Velantrix 실행"
+LangString VxProgramComponent ${LANG_ENGLISH} "Velantrix (required)"
+LangString VxProgramComponent ${LANG_KOREAN} "Velantrix (필수)"
+LangString VxDesktopComponent ${LANG_ENGLISH} "Desktop shortcut"
+LangString VxDesktopComponent ${LANG_KOREAN} "바탕 화면 바로 가기"
+
+LangString VxNeeds64Bit ${LANG_ENGLISH} "This edition of Velantrix needs 64-bit Windows. Please use the 32-bit setup."
+LangString VxNeeds64Bit ${LANG_KOREAN} "이 Velantrix 버전은 64비트 Windows가 필요합니다. 32비트 설치 프로그램을 사용하십시오."
+
+LangString VxClosing ${LANG_ENGLISH} "Closing the running Velantrix..."
+LangString VxClosing ${LANG_KOREAN} "실행 중인 Velantrix를 종료하는 중..."
+LangString VxStillRunning ${LANG_ENGLISH} "Velantrix is running and did not close.$\r$\n$\r$\nIf it is optimizing or restoring settings, wait until it has finished and close it, then click Retry. Click Cancel to stop without changing anything."
+LangString VxStillRunning ${LANG_KOREAN} "Velantrix가 실행 중이며 종료되지 않았습니다.$\r$\n$\r$\n설정을 최적화하거나 복원하는 중이면 끝날 때까지 기다렸다가 프로그램을 닫은 다음 다시 시도를 누르십시오. 아무것도 변경하지 않고 중단하려면 취소를 누르십시오."
+LangString VxSetupStopped ${LANG_ENGLISH} "Setup stopped: Velantrix is still running. Nothing was changed."
+LangString VxSetupStopped ${LANG_KOREAN} "Velantrix가 아직 실행 중이므로 설치를 중단했습니다. 아무것도 변경되지 않았습니다."
+LangString VxRemovalStopped ${LANG_ENGLISH} "Removal stopped. Nothing was removed."
+LangString VxRemovalStopped ${LANG_KOREAN} "제거를 중단했습니다. 아무것도 제거되지 않았습니다."
+
+LangString VxAskRestore ${LANG_ENGLISH} "Velantrix has changed this computer's gaming and internet settings.$\r$\n$\r$\nDo you want to put your original settings back before Velantrix is removed?$\r$\n$\r$\nClick Yes to restore them (recommended), or No to keep the current settings."
+LangString VxAskRestore ${LANG_KOREAN} "Velantrix가 이 컴퓨터의 게임 및 인터넷 설정을 변경했습니다.$\r$\n$\r$\nVelantrix를 제거하기 전에 원래 설정으로 되돌리시겠습니까?$\r$\n$\r$\n복원하려면 예(권장)를, 현재 설정을 유지하려면 아니요를 누르십시오."
+LangString VxRestoring ${LANG_ENGLISH} "Restoring your original gaming and internet settings..."
+LangString VxRestoring ${LANG_KOREAN} "원래 게임 및 인터넷 설정을 복원하는 중..."
+LangString VxRestoreFailed ${LANG_ENGLISH} "Your original settings could not all be put back, so Velantrix was not removed.$\r$\n$\r$\nStart Velantrix and click Restore, or run the removal again later."
+LangString VxRestoreFailed ${LANG_KOREAN} "원래 설정을 모두 되돌리지 못했으므로 Velantrix를 제거하지 않았습니다.$\r$\n$\r$\nVelantrix를 실행하여 복원을 누르거나 나중에 다시 제거하십시오."
+LangString VxSettingsKept ${LANG_ENGLISH} "Velantrix has been removed. Your tuned settings stay in place, and so does the backup of your original settings.$\r$\n$\r$\nInstalling Velantrix again brings the Restore button back, with which you can put your original settings back."
+LangString VxSettingsKept ${LANG_KOREAN} "Velantrix를 제거했습니다. 최적화된 설정과 원래 설정의 백업은 그대로 남아 있습니다.$\r$\n$\r$\nVelantrix를 다시 설치하면 복원 단추가 다시 나타나며, 이 단추로 원래 설정을 되돌릴 수 있습니다."

@@ -1,0 +1,314 @@
+// Libraries planted beside the shipped programs, as an attacker who can write
+// one file into the folder a program is started from (Downloads) would plant
+// them. Each planted library records any load in a file beside itself; Wine is
+// told to take every planted name from the program's folder first, as Windows
+// does for libraries outside its known set. The program must run as before
+// without ever loading one of them.
+//
+// Each program is one entry of kPlantedPrograms: its path, the files shipped
+// beside it, and what it is made to do while the planted libraries lie there.
+#include "core/Constants.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <tlhelp32.h>
+
+#include <cctype>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <set>
+#include <vector>
+
+namespace vx {
+namespace {
+
+using namespace vx::test;
+
+// Every library a program here imports or is known to load, and those Windows
+// loads for such programs (themes, the shell, codecs, the help viewer, the
+// updater's signature check).
+const std::vector<std::wstring> kPlantedNames = {
+    L"winmm.dll",   L"winhttp.dll", L"windowscodecs.dll", L"msimg32.dll", L"version.dll",
+    L"uxtheme.dll", L"propsys.dll", L"comctl32.dll",      L"dwmapi.dll",  L"cryptbase.dll",
+    L"hhctrl.ocx",  L"crypt32.dll", L"wintrust.dll",
+};
+
+// Names that Wine's own builtin versions of Windows' known libraries import
+// (its advapi32 imports version.dll). On Windows a known library's imports come
+// from the system folder; under Wine they follow the override like any other
+// load, before a program's first instruction. The baseline program below shows
+// which names those are on this host; only these may be among them.
+const std::set<std::wstring> kPlatformImportsUnderWine = {L"version.dll"};
+
+constexpr wchar_t kHelpWindowClass[] = L"HH Parent";
+constexpr wchar_t kMessageBoxClass[] = L"#32770";
+
+std::wstring OverrideName(const std::wstring& fileName) {
+    const std::wstring suffix = L".dll";
+    if (fileName.size() > suffix.size() &&
+        fileName.compare(fileName.size() - suffix.size(), suffix.size(), suffix) == 0)
+        return fileName.substr(0, fileName.size() - suffix.size());
+    return fileName;
+}
+
+// Wine takes each planted name from the program's folder first, for programs of
+// that file name, while the object lives: the per-program form of
+// WINEDLLOVERRIDES (which a process started from here would not pass on).
+class FolderFirst {
+public:
+    FolderFirst(const std::wstring& programFileName, const std::vector<std::wstring>& names)
+        : key_(L"Software\\Wine\\AppDefaults\\" + programFileName + L"\\DllOverrides") {
+        UniqueRegKey overrides;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, overrides.put(),
+                            nullptr) != ERROR_SUCCESS)
+            return;
+        set_ = true;
+        constexpr wchar_t kOrder[] = L"native,builtin";
+        for (const std::wstring& name : names)
+            set_ = set_ && RegSetValueExW(overrides.get(), OverrideName(name).c_str(), 0, REG_SZ,
+                                          reinterpret_cast<const BYTE*>(kOrder), sizeof(kOrder)) == ERROR_SUCCESS;
+    }
+    ~FolderFirst() { DeleteKeyTree(HKEY_CURRENT_USER, key_.substr(0, key_.find_last_of(L'\\'))); }
+    FolderFirst(const FolderFirst&) = delete;
+    FolderFirst& operator=(const FolderFirst&) = delete;
+
+    bool Set() const { return set_; }
+
+private:
+    std::wstring key_;
+    bool set_ = false;
+};
+
+std::wstring FolderOf(const std::wstring& path) {
+    return path.substr(0, path.find_last_of(L'\\') + 1);
+}
+
+bool StartsWithFolder(const std::wstring& path, const std::wstring& folder) {
+    return path.size() >= folder.size() &&
+           CompareStringOrdinal(path.c_str(), static_cast<int>(folder.size()), folder.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// The full paths of the modules loaded in another process (of this program's bitness).
+std::vector<std::wstring> ModulesOf(DWORD processId) {
+    std::vector<std::wstring> modules;
+    const UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, processId));
+    if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return modules;
+    MODULEENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Module32FirstW(snapshot.get(), &entry); more; more = Module32NextW(snapshot.get(), &entry))
+        modules.emplace_back(entry.szExePath);
+    return modules;
+}
+
+// The path of the process's module of that file name, or empty.
+std::wstring LoadedModule(DWORD processId, const std::wstring& fileName) {
+    for (const std::wstring& path : ModulesOf(processId)) {
+        const std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
+        if (CompareStringOrdinal(name.c_str(), -1, fileName.c_str(), -1, TRUE) == CSTR_EQUAL) return path;
+    }
+    return {};
+}
+
+bool InSystemFolder(const std::wstring& path) {
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    return length > 0 && StartsWithFolder(path, std::wstring(system, length) + L"\\");
+}
+
+// A throwaway folder holding a copy of a program, the files shipped beside it
+// and the planted libraries.
+class PlantedFolder {
+public:
+    PlantedFolder(const std::wstring& program, const std::vector<std::wstring>& companions,
+                  const std::vector<std::wstring>& names)
+        : names_(names) {
+        const std::wstring fileName = program.substr(program.find_last_of(L'\\') + 1);
+        program_ = folder_.Path() + fileName;
+        folderFirst_ = std::make_unique<FolderFirst>(fileName, names);
+        ready_ = folderFirst_->Set();
+        ready_ = ready_ && CopyFileTo(program, program_);
+        for (const std::wstring& companion : companions)
+            ready_ = ready_ && CopyFileTo(FolderOf(program) + companion, folder_.Path() + companion);
+        for (const std::wstring& name : names)
+            ready_ = ready_ && CopyFileTo(TestFolder() + L"PlantedLibrary.dll", folder_.Path() + name);
+    }
+
+    bool Ready() const { return ready_; }
+    const std::wstring& Program() const { return program_; }
+    const std::wstring& Path() const { return folder_.Path(); }
+
+    // The planted names whose library some process loaded.
+    std::vector<std::wstring> Loaded() const {
+        std::vector<std::wstring> loaded;
+        for (const std::wstring& name : names_)
+            if (FileExists(RunRecordOf(folder_.Path() + name))) loaded.push_back(name);
+        return loaded;
+    }
+
+private:
+    TemporaryFolder folder_;
+    std::unique_ptr<FolderFirst> folderFirst_;
+    std::vector<std::wstring> names_;
+    std::wstring program_;
+    bool ready_ = false;
+};
+
+std::string Listed(const std::vector<std::wstring>& names) {
+    std::string text;
+    for (const std::wstring& name : names) text += (text.empty() ? "" : ", ") + Narrow(name);
+    return text.empty() ? "none" : text;
+}
+
+// Names the platform loads from the folder while it resolves the imports of a
+// program that imports only Windows' known libraries: nothing a program can
+// prevent, so they are not planted beside the programs under test.
+std::set<std::wstring> NamesThePlatformLoadsFirst() {
+    const std::wstring baseline = TestFolder() + L"KnownImportsProgram.exe";
+    PlantedFolder folder(baseline, {}, kPlantedNames);
+    EXPECT_TRUE(folder.Ready());
+    Process process(folder.Program(), L"");
+    EXPECT_TRUE(process.Started());
+    EXPECT_TRUE(process.WaitForExit(60s).has_value()) << "the baseline program did not end";
+    const std::vector<std::wstring> loaded = folder.Loaded();
+    std::printf("Loaded by the platform itself before any program code: %s\n", Listed(loaded).c_str());
+    for (const std::wstring& name : loaded)
+        EXPECT_TRUE(kPlatformImportsUnderWine.count(name)) << Narrow(name) << " is loaded by the platform itself";
+    return {loaded.begin(), loaded.end()};
+}
+
+std::vector<std::wstring> NamesToPlant() {
+    static const std::set<std::wstring> platform = NamesThePlatformLoadsFirst();
+    std::vector<std::wstring> names;
+    for (const std::wstring& name : kPlantedNames)
+        if (!platform.count(name)) names.push_back(name);
+    return names;
+}
+
+// ---------------------------------------------------------------------------
+// Velantrix.exe: its main window, the click sound (the About entry plays it),
+// the help viewer (F1) and an update check ("/checkupdate" from the same folder).
+
+void ClickAt(HWND window, POINT at) {
+    const LPARAM position = MAKELPARAM(at.x, at.y);
+    PostMessageW(window, WM_MOUSEMOVE, 0, position);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, position);
+    PostMessageW(window, WM_LBUTTONUP, 0, position);
+}
+
+void ExpectFromTheSystemFolder(DWORD processId, const wchar_t* fileName) {
+    std::wstring path;
+    EXPECT_TRUE(WaitUntil([&] { return !(path = LoadedModule(processId, fileName)).empty(); }, 10s))
+        << Narrow(fileName) << " was never loaded";
+    EXPECT_TRUE(InSystemFolder(path)) << Narrow(path);
+}
+
+void ExerciseVelantrix(const PlantedFolder& folder) {
+    DeleteSettingsKey();
+    Process program(folder.Program(), L"");
+    ASSERT_TRUE(program.Started());
+    HWND main = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (main = FindProcessWindow(program.Id(), kMainFormClass)) != nullptr; }, 60s))
+        << "no main window";
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 20s));
+
+    // The About entry plays the click and opens the About window.
+    ClickAt(main, POINT{713, 71});
+    HWND about = nullptr;
+    EXPECT_TRUE(WaitUntil(
+        [&] { return (about = FindProcessWindow(program.Id(), kAboutFormClass)) && IsWindowVisible(about); }, 20s))
+        << "the About window did not open";
+    ExpectFromTheSystemFolder(program.Id(), L"winmm.dll");
+    if (about) PostMessageW(about, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }, 10s));
+
+    // F1 opens the help viewer.
+    PostMessageW(main, WM_KEYDOWN, VK_F1, 1);
+    PostMessageW(main, WM_KEYUP, VK_F1, 1 | (1u << 30) | (1u << 31));
+    HWND help = nullptr;
+    EXPECT_TRUE(WaitUntil([&] { return (help = FindWindowW(kHelpWindowClass, nullptr)) != nullptr; }, 20s))
+        << "the help viewer did not open";
+    ExpectFromTheSystemFolder(program.Id(), L"hhctrl.ocx");
+    if (help) PostMessageW(help, WM_CLOSE, 0, 0);
+
+    // An update check from the same folder: the vendor's host does not resolve
+    // here, so it ends with no window and hands back to the running instance.
+    Process check(folder.Program(), kCheckUpdateArgument);
+    ASSERT_TRUE(check.Started());
+    bool showedWindow = false;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            for (const wchar_t* name : {kMainFormClass, kAboutFormClass, kSettingsFormClass, kMessageBoxClass})
+                if (FindProcessWindow(check.Id(), name)) showedWindow = true;
+            return check.WaitForExit(0ms).has_value();
+        },
+        60s))
+        << "the update check did not end";
+    EXPECT_FALSE(showedWindow);
+    EXPECT_FALSE(program.WaitForExit(0ms)) << "the instance ended";
+
+    // Nothing the instance holds comes from its folder but the program itself.
+    for (const std::wstring& module : ModulesOf(program.Id())) {
+        if (!StartsWithFolder(module, folder.Path())) continue;
+        EXPECT_EQ(CompareStringOrdinal(module.c_str(), -1, folder.Program().c_str(), -1, TRUE), CSTR_EQUAL)
+            << Narrow(module) << " was loaded from the program's folder";
+    }
+    EXPECT_FALSE(ModulesOf(program.Id()).empty()) << "the module list could not be read";
+
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.WaitForExit(20s).has_value()) << "the program did not end";
+    while (HWND left = FindWindowW(kHelpWindowClass, nullptr)) {
+        SendMessageW(left, WM_CLOSE, 0, 0);
+        if (!WaitUntil([&] { return !IsWindow(left); }, 5s)) break;
+    }
+    DeleteSettingsKey();
+}
+
+struct PlantedProgram {
+    const char* name;
+    std::function<std::wstring()> path;
+    std::vector<std::wstring> companions; // shipped beside it
+    std::function<void(const PlantedFolder&)> exercise;
+};
+
+// Add VelantrixUpdate.exe and the installers here, each with what it must still do.
+const std::vector<PlantedProgram> kPlantedPrograms = {
+    {"Velantrix.exe", BuiltProgramPath, {kHelpFileName, kLicenseFileName}, ExerciseVelantrix},
+};
+
+class LibraryPlanting : public testing::TestWithParam<PlantedProgram> {};
+
+TEST_P(LibraryPlanting, NoPlantedLibraryEverLoadsAndTheProgramWorksAsBefore) {
+    const PlantedProgram& target = GetParam();
+    const std::vector<std::wstring> names = NamesToPlant();
+    ASSERT_GE(names.size(), kPlantedNames.size() - kPlatformImportsUnderWine.size());
+    PlantedFolder folder(target.path(), target.companions, names);
+    ASSERT_TRUE(folder.Ready()) << "the program or its files could not be copied";
+
+    target.exercise(folder);
+
+    const std::vector<std::wstring> loaded = folder.Loaded();
+    EXPECT_TRUE(loaded.empty()) << target.name << " loaded planted libraries: " << Listed(loaded);
+}
+
+INSTANTIATE_TEST_SUITE_P(ShippedPrograms, LibraryPlanting, testing::ValuesIn(kPlantedPrograms),
+                         [](const testing::TestParamInfo<PlantedProgram>& param) {
+                             std::string name = param.param.name;
+                             for (char& c : name)
+                                 if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return name;
+                         });
+
+// The planted library itself: a program that loads it by bare name from its
+// folder leaves the record, so the tests above can see a load.
+TEST(LibraryPlanting, APlantedLibraryThatLoadsLeavesItsRecord) {
+    PlantedFolder folder(TestFolder() + L"KnownImportsProgram.exe", {}, {L"vxplanted.dll"});
+    ASSERT_TRUE(folder.Ready());
+    const UniqueModule module(LoadLibraryExW((folder.Path() + L"vxplanted.dll").c_str(), nullptr, 0));
+    ASSERT_NE(module.get(), nullptr);
+    EXPECT_EQ(folder.Loaded(), std::vector<std::wstring>{L"vxplanted.dll"});
+}
+
+} // namespace
+} // namespace vx
