@@ -326,6 +326,45 @@ TEST_F(UpdaterRun, InstallsAVerifiedNewerReleaseSilentlyIntoItsFolder) {
     EXPECT_TRUE(DownloadFolders().empty()) << "the download was left behind";
 }
 
+TEST_F(UpdaterRun, WholeLoopWithTheRealSetupProgram) {
+    // The real setup program, announcing 3.12.7.2016: the updater installs it
+    // into its own folder, and the next start of Velantrix records the update.
+    const std::string setup = ReadBytes(test::WindowsPathFromEnvironment("VELANTRIX_NEXT_SETUP"));
+    ASSERT_GT(setup.size(), 100000u) << "no setup program of the next version was built";
+    PublishRelease(ReleaseText("velantrix", "3.12.7.2016", kInstallerName, setup.size(), Hex(*Sha256Of(setup))));
+    server_.PutFile(kInstallerName, setup);
+    // Velantrix as this build's setup program installs it, with the updater under test in place of its own.
+    std::wstring folder = folder_.Path();
+    folder.pop_back();
+    test::Process install(test::WindowsPathFromEnvironment("VELANTRIX_SETUP"), L"/S /D=" + folder);
+    ASSERT_EQ(install.WaitForExit(120s), 0u) << "the current version did not install";
+    ASSERT_TRUE(test::FileExists(updater_));
+    ASSERT_TRUE(test::CopyFileTo(test::WindowsPathFromEnvironment("VELANTRIX_UPDATER_TEST_EXE"), updater_));
+    const auto started = std::chrono::steady_clock::now();
+    Start();
+    ASSERT_TRUE(WaitForStatus(OutcomeText(Language::English, UpdateOutcome::Updated), 180s)) << Narrow(Status());
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::printf("the whole loop with the real setup program took %.2f s\n", seconds);
+    RecordProperty("whole_loop_seconds", std::to_string(seconds));
+    EXPECT_TRUE(test::FileExists(folder_.Path() + kProgramFileName));
+    EXPECT_TRUE(ReadRegBool(kSettingsRoot, kSettingsKey, L"Updated", false, false));
+    CloseUpdater();
+    EXPECT_TRUE(DownloadFolders().empty());
+
+    test::Process program(folder_.Path() + kProgramFileName, L"");
+    HWND mainWindow = nullptr;
+    ASSERT_TRUE(test::WaitUntil(
+        [&] { return (mainWindow = test::FindProcessWindow(program.Id(), kMainFormClass)) != nullptr; }, 60s));
+    EXPECT_FALSE(ReadRegBool(kSettingsRoot, kSettingsKey, L"Updated", false, false));
+    const std::wstring updatedDate = ReadRegString(kSettingsRoot, kSettingsKey, L"UpdatedDate", L"", false);
+    EXPECT_FALSE(updatedDate.empty()) << "the next start recorded no update";
+    PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.WaitForExit(30s));
+    // Removed in place (not from a copy of the uninstaller), so that the wait covers it.
+    test::Process uninstall(folder_.Path() + L"Uninstall.exe", L"/S _?=" + folder);
+    EXPECT_TRUE(uninstall.WaitForExit(120s));
+}
+
 TEST_F(UpdaterRun, SpeaksKoreanWhenTheProgramDoes) {
     WriteRegString(kSettingsRoot, kSettingsKey, L"Language", L"Korean", false);
     PublishRelease(GoodRelease());
