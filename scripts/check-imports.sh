@@ -16,11 +16,12 @@ allowed=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll o
 # installers here as they are built.
 programs=(Velantrix.exe VelantrixUpdate.exe)
 
-# The mingw objdump of the program's architecture; either one reads both formats,
+# The mingw objdump of the program's architecture; the 64-bit one reads both formats (the 32-bit one
+# does not read 64-bit programs), so it is asked first,
 # so whichever is installed tells which the program is.
 objdump_for() {
   local any format
-  any=$(command -v i686-w64-mingw32-objdump || command -v x86_64-w64-mingw32-objdump || true)
+  any=$(command -v x86_64-w64-mingw32-objdump || command -v i686-w64-mingw32-objdump || true)
   [ -n "$any" ] || { echo "check-imports: no mingw objdump installed" >&2; exit 1; }
   format=$("$any" -f "$1" | sed -n 's/.*file format //p')
   case "$format" in
