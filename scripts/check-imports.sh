@@ -16,9 +16,8 @@ allowed=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll o
 # installers here as they are built.
 programs=(Velantrix.exe VelantrixUpdate.exe)
 
-# The mingw objdump of the program's architecture; the 64-bit one reads both formats (the 32-bit one
-# does not read 64-bit programs), so it is asked first,
-# so whichever is installed tells which the program is.
+# The mingw objdump of the program's architecture. The 64-bit one reads both formats (the 32-bit one
+# cannot read a 64-bit program), so it is asked first which format the program has.
 objdump_for() {
   local any format
   any=$(command -v x86_64-w64-mingw32-objdump || command -v i686-w64-mingw32-objdump || true)
