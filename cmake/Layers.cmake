@@ -7,6 +7,7 @@
 #   engine    tweak catalogue, runs, progress window               (core, system, toolkit)
 #   ui        captions and the program's windows                   (all of the above)
 #   Velantrix the entry point, core/Main.cpp, wires them together   (ui)
+#   updater   VelantrixUpdate.exe, a program of its own              (core, update)
 #
 # Each layer publishes a view of its own folder only (a folder in the build tree
 # holding a link to it), and a layer's sources are compiled with the views of

@@ -214,10 +214,7 @@ Section "!$(VxProgramComponent)" SecProgram
   File "${VX_BIN_DIR}\Velantrix.exe"
   File "${VX_BIN_DIR}\Velantrix.chm"
   File "${VX_BIN_DIR}\License.rtf"
-  ; The updater ships once the build makes it.
-  !if /FileExists "${VX_BIN_DIR}\VelantrixUpdate.exe"
-    File "${VX_BIN_DIR}\VelantrixUpdate.exe"
-  !endif
+  File "${VX_BIN_DIR}\VelantrixUpdate.exe"
   WriteUninstaller "$INSTDIR\${VX_UNINSTALLER}"
 
   SetShellVarContext all

@@ -14,7 +14,7 @@ allowed=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll o
 
 # The shipped programs, relative to the build folder. Add the updater and the
 # installers here as they are built.
-programs=(Velantrix.exe)
+programs=(Velantrix.exe VelantrixUpdate.exe)
 
 # The mingw objdump of the program's architecture: the first installed one that
 # recognises the file (the i686 one does not read 64-bit programs everywhere).

@@ -222,7 +222,8 @@ protected:
 
     // Files, shortcuts and Add/Remove Programs entry of an installation into the folder.
     static void ExpectInstalledInto(const std::wstring& folder, bool korean) {
-        for (const wchar_t* file : {L"Velantrix.exe", L"Velantrix.chm", L"License.rtf", L"Uninstall.exe"})
+        for (const wchar_t* file :
+             {L"Velantrix.exe", L"VelantrixUpdate.exe", L"Velantrix.chm", L"License.rtf", L"Uninstall.exe"})
             EXPECT_TRUE(FileExists(folder + L"\\" + file)) << Narrow(file);
         const std::wstring help = korean ? L"Velantrix \uB3C4\uC6C0\uB9D0.lnk" : L"Velantrix Help.lnk";
         const std::wstring remove = korean ? L"Velantrix \uC81C\uAC70.lnk" : L"Uninstall Velantrix.lnk";

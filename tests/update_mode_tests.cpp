@@ -296,6 +296,31 @@ TEST_F(UpdateModeTest, YesStartsTheUpdaterFromTheProgramFolder) {
     EXPECT_EQ(arguments.size(), 1u) << "the updater gets no parameters";
 }
 
+TEST_F(UpdateModeTest, YesStartsTheRealUpdater) {
+    RunningInstance instance;
+    ASSERT_NO_FATAL_FAILURE(StartInstance(instance));
+    test::TemporaryFolder folder;
+    ASSERT_TRUE(
+        test::CopyFileTo(test::WindowsPathFromEnvironment("VELANTRIX_UPDATER_EXE"), folder.Path() + kUpdaterFileName));
+    test::LoopbackServer server(test::Answer(test::Response("200 OK", "<p>TOLVEN|1</p>")));
+
+    ModeRun run(AtServer(server, folder.Path()));
+    HWND prompt = nullptr;
+    ASSERT_TRUE(test::WaitUntil([&] { return (prompt = OwnPrompt()) != nullptr; }, 60s)) << "no prompt";
+    EXPECT_TRUE(instance.process.WaitForExit(20s)) << "the instance did not end";
+    Answer(prompt, IDYES);
+    ASSERT_TRUE(run.WaitDone(10s));
+    HWND updaterWindow = nullptr;
+    ASSERT_TRUE(
+        test::WaitUntil([&] { return (updaterWindow = FindWindowW(L"TVXUpdateForm", nullptr)) != nullptr; }, 30s))
+        << "the updater's window did not open";
+    DWORD updaterProcess = 0;
+    GetWindowThreadProcessId(updaterWindow, &updaterProcess);
+    const UniqueKernelHandle handle(OpenProcess(SYNCHRONIZE, FALSE, updaterProcess));
+    PostMessageW(updaterWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(handle.get(), 60000), WAIT_OBJECT_0) << "the updater did not end";
+}
+
 TEST_F(UpdateModeTest, NoUpdateLeavesTheInstanceAloneAndAsksNothing) {
     RunningInstance instance;
     ASSERT_NO_FATAL_FAILURE(StartInstance(instance));

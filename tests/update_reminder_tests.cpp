@@ -189,6 +189,32 @@ TEST_F(ProgramCopy, UpdatesButtonStartsTheUpdaterWithNoCheck) {
     Close(process, mainWindow);
 }
 
+TEST_F(ProgramCopy, UpdatesButtonStartsTheRealUpdater) {
+    // The updater that ships, beside the program: the button opens its window.
+    // This sandbox reaches no vendor server, so it ends with one sentence.
+    const std::wstring updater = folder_.Path() + kUpdaterFileName;
+    ASSERT_TRUE(test::CopyFileTo(test::WindowsPathFromEnvironment("VELANTRIX_UPDATER_EXE"), updater));
+    HWND mainWindow = nullptr;
+    test::Process process = StartCopy(mainWindow);
+    ASSERT_TRUE(mainWindow);
+    const HWND button = test::FindChild(mainWindow, L"Button", L" &Check for updates ...");
+    ASSERT_NE(button, nullptr) << "no updates button";
+    PostMessageW(button, BM_CLICK, 0, 0);
+    HWND updaterWindow = nullptr;
+    ASSERT_TRUE(
+        test::WaitUntil([&] { return (updaterWindow = FindWindowW(L"TVXUpdateForm", nullptr)) != nullptr; }, 30s))
+        << "the updater's window did not open";
+    EXPECT_EQ(test::WindowText(updaterWindow), L"Update Velantrix");
+    DWORD updaterProcess = 0;
+    GetWindowThreadProcessId(updaterWindow, &updaterProcess);
+    const UniqueKernelHandle handle(OpenProcess(SYNCHRONIZE, FALSE, updaterProcess));
+    // Closing while it works cancels and then ends it.
+    PostMessageW(updaterWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(handle.get(), 60000), WAIT_OBJECT_0) << "the updater did not end";
+    EXPECT_TRUE(IsWindowVisible(mainWindow));
+    Close(process, mainWindow);
+}
+
 TEST(StartUpdater, StartsTheUpdaterOfTheFolderWithNoParameters) {
     test::TemporaryFolder folder;
     const std::wstring updater = folder.Path() + kUpdaterFileName;

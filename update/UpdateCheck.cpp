@@ -18,45 +18,6 @@ constexpr wchar_t kExtraHeaders[] = L"Accept-Encoding: identity";
 
 constexpr std::array<std::string_view, 3> kAnswerTokens{"TOLVEN|0", "TOLVEN|1", "TOLVEN|2"};
 
-// The WinHTTP calls of one check, taken from the library when the check starts.
-struct WinHttpCalls {
-    decltype(&::WinHttpOpen) open = nullptr;
-    decltype(&::WinHttpSetTimeouts) setTimeouts = nullptr;
-    decltype(&::WinHttpConnect) connect = nullptr;
-    decltype(&::WinHttpOpenRequest) openRequest = nullptr;
-    decltype(&::WinHttpSetOption) setOption = nullptr;
-    decltype(&::WinHttpAddRequestHeaders) addRequestHeaders = nullptr;
-    decltype(&::WinHttpSendRequest) sendRequest = nullptr;
-    decltype(&::WinHttpReceiveResponse) receiveResponse = nullptr;
-    decltype(&::WinHttpQueryHeaders) queryHeaders = nullptr;
-    decltype(&::WinHttpQueryDataAvailable) queryDataAvailable = nullptr;
-    decltype(&::WinHttpReadData) readData = nullptr;
-    // Handles are closed by their owner; the call is taken here all the same, so
-    // that no check starts with handles it could not close.
-    decltype(&::WinHttpCloseHandle) closeHandle = nullptr;
-};
-
-template <typename Function> bool Take(const char* name, Function& function) noexcept {
-    function = WinHttpLibrary().Find<Function>(name);
-    return function != nullptr;
-}
-
-// Every call, or nothing: without the library (or with one that lacks a call)
-// there is no check.
-std::optional<WinHttpCalls> LoadWinHttpCalls() noexcept {
-    WinHttpCalls calls;
-    const bool complete =
-        Take("WinHttpOpen", calls.open) && Take("WinHttpSetTimeouts", calls.setTimeouts) &&
-        Take("WinHttpConnect", calls.connect) && Take("WinHttpOpenRequest", calls.openRequest) &&
-        Take("WinHttpSetOption", calls.setOption) && Take("WinHttpAddRequestHeaders", calls.addRequestHeaders) &&
-        Take("WinHttpSendRequest", calls.sendRequest) && Take("WinHttpReceiveResponse", calls.receiveResponse) &&
-        Take("WinHttpQueryHeaders", calls.queryHeaders) &&
-        Take("WinHttpQueryDataAvailable", calls.queryDataAvailable) && Take("WinHttpReadData", calls.readData) &&
-        Take("WinHttpCloseHandle", calls.closeHandle);
-    if (!complete) return std::nullopt;
-    return calls;
-}
-
 bool SetNumberOption(const WinHttpCalls& winHttp, HINTERNET handle, DWORD option, DWORD value) noexcept {
     return winHttp.setOption(handle, option, &value, sizeof value) != FALSE;
 }
@@ -154,6 +115,29 @@ std::optional<std::string> FetchAnswer(const UpdateCheckOptions& options) {
 }
 
 } // namespace
+
+namespace {
+
+template <typename Function> bool Take(const char* name, Function& function) noexcept {
+    function = WinHttpLibrary().Find<Function>(name);
+    return function != nullptr;
+}
+
+} // namespace
+
+std::optional<WinHttpCalls> LoadWinHttpCalls() noexcept {
+    WinHttpCalls calls;
+    const bool complete =
+        Take("WinHttpOpen", calls.open) && Take("WinHttpSetTimeouts", calls.setTimeouts) &&
+        Take("WinHttpConnect", calls.connect) && Take("WinHttpOpenRequest", calls.openRequest) &&
+        Take("WinHttpSetOption", calls.setOption) && Take("WinHttpAddRequestHeaders", calls.addRequestHeaders) &&
+        Take("WinHttpSendRequest", calls.sendRequest) && Take("WinHttpReceiveResponse", calls.receiveResponse) &&
+        Take("WinHttpQueryHeaders", calls.queryHeaders) &&
+        Take("WinHttpQueryDataAvailable", calls.queryDataAvailable) && Take("WinHttpReadData", calls.readData) &&
+        Take("WinHttpCloseHandle", calls.closeHandle);
+    if (!complete) return std::nullopt;
+    return calls;
+}
 
 SystemLibrary& WinHttpLibrary() noexcept {
     // WinHTTP loads the certificate library by bare name when it first needs

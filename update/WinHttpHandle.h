@@ -9,6 +9,8 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <optional>
+
 namespace vx {
 
 // winhttp.dll of the system folder, loaded at the first update check.
@@ -25,5 +27,27 @@ struct WinHttpHandleTraits {
 };
 
 using UniqueWinHttpHandle = UniqueHandle<WinHttpHandleTraits>;
+
+// The WinHTTP calls of one exchange, taken from the library when it starts.
+struct WinHttpCalls {
+    decltype(&::WinHttpOpen) open = nullptr;
+    decltype(&::WinHttpSetTimeouts) setTimeouts = nullptr;
+    decltype(&::WinHttpConnect) connect = nullptr;
+    decltype(&::WinHttpOpenRequest) openRequest = nullptr;
+    decltype(&::WinHttpSetOption) setOption = nullptr;
+    decltype(&::WinHttpAddRequestHeaders) addRequestHeaders = nullptr;
+    decltype(&::WinHttpSendRequest) sendRequest = nullptr;
+    decltype(&::WinHttpReceiveResponse) receiveResponse = nullptr;
+    decltype(&::WinHttpQueryHeaders) queryHeaders = nullptr;
+    decltype(&::WinHttpQueryDataAvailable) queryDataAvailable = nullptr;
+    decltype(&::WinHttpReadData) readData = nullptr;
+    // Handles are closed by their owner; the call is taken here all the same, so
+    // that no check starts with handles it could not close.
+    decltype(&::WinHttpCloseHandle) closeHandle = nullptr;
+};
+
+// Every call, or nothing: without the library (or with one that lacks a call)
+// there is no exchange.
+std::optional<WinHttpCalls> LoadWinHttpCalls() noexcept;
 
 } // namespace vx

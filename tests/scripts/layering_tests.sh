@@ -17,6 +17,7 @@ declare -A may_use=(
   [velantrix_update]="core system update"
   [velantrix_engine]="core system ui/toolkit engine"
   [velantrix_ui]="core system ui/toolkit update engine ui resources"
+  [velantrix_updater]="core system update updater"
 )
 # One header of each folder.
 declare -A probe=(
@@ -27,6 +28,7 @@ declare -A probe=(
   [engine]=engine/TweakCatalogue.h
   [ui]=ui/Captions.h
   [resources]=resources/ResourceNames.h
+  [updater]=updater/ReleaseManifest.h
 )
 
 passed=0
