@@ -2,7 +2,8 @@
 # Brings a Debian 12 machine to the state the build and the tests need:
 # the i686 and x86-64 mingw-w64 C++ compilers, 64-bit Wine with 32-bit support, Xvfb,
 # ImageMagick for screenshots, chmcmd for the help file, a Korean font, NSIS for
-# the setup programs and Python 3 (the build stores the pictures already decoded).
+# the setup programs, Python 3 (the build stores the pictures already decoded) and
+# OpenSSL (the updater tests sign release information with a throwaway key).
 # Idempotent: a second run finds everything present and returns in seconds.
 set -euo pipefail
 
@@ -35,6 +36,7 @@ declare -A wanted=(
   [googletest]=/usr/src/googletest/CMakeLists.txt
   [nsis]=/usr/bin/makensis
   [python3]=/usr/bin/python3
+  [openssl]=/usr/bin/openssl
 )
 
 # The tests read dates and texts as United States English shows them, under
