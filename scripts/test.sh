@@ -40,8 +40,11 @@ run_suite() {
   shift
   vx_use_arch "$arch" || return 1
   prefix=$(mktemp -d /tmp/velantrix-prefix.XXXXXX)
-  vx_start_xvfb || return 1
-  vx_make_prefix "$prefix" || return 1
+  if ! vx_start_xvfb || ! vx_make_prefix "$prefix"; then
+    cleanup
+    echo "$arch: no test could run"
+    return 1
+  fi
   export VELANTRIX_TEST_PREFIX="$prefix"
   mkdir -p "$root/artifacts/$arch"
   log=$(mktemp /tmp/velantrix-ctest.XXXXXX)

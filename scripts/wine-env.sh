@@ -98,7 +98,15 @@ vx_make_prefix() {
   export WINEPREFIX="$1"
   mkdir -p "$WINEPREFIX"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    vx_wine_step "making the Wine prefix $WINEPREFIX (wineboot)" wineboot -i || return 1
+    # A first wineboot has been seen to fail once in a while ("could not load
+    # kernel32.dll"); a second one on an emptied folder then succeeds.
+    if ! vx_wine_step "making the Wine prefix $WINEPREFIX (wineboot)" wineboot -i; then
+      echo "trying once more on an emptied prefix" >&2
+      wineserver -k >/dev/null 2>&1 || true
+      wineserver -w >/dev/null 2>&1 || true
+      rm -rf "${WINEPREFIX:?}"/* && mkdir -p "$WINEPREFIX"
+      vx_wine_step "making the Wine prefix $WINEPREFIX (wineboot, second try)" wineboot -i || return 1
+    fi
     wineserver -w
   fi
   vx_wine_step "setting the prefix's virtual desktop" \
