@@ -1,6 +1,7 @@
 #include "system/Shell.h"
 
 #include "core/CommandLine.h"
+#include "core/SystemLibrary.h"
 
 #include <shellapi.h>
 
@@ -22,9 +23,16 @@ const wchar_t* OptionalText(const std::wstring& text) noexcept {
     return text.empty() ? nullptr : text.c_str();
 }
 
+// The shell is loaded when the program first opens something, not at every
+// start: it is a large library that most runs never need.
+ShellExecuteFunction SystemShellExecute() noexcept {
+    static SystemLibrary shell(L"shell32.dll");
+    return shell.Find<ShellExecuteFunction>("ShellExecuteW");
+}
+
 void ShellOpen(HWND owner, const std::wstring& file, const wchar_t* parameters) noexcept {
-    const ShellExecuteFunction shellExecute = g_shellExecute ? g_shellExecute : &ShellExecuteW;
-    shellExecute(owner, kOpenVerb, file.c_str(), parameters, nullptr, SW_SHOW);
+    const ShellExecuteFunction shellExecute = g_shellExecute ? g_shellExecute : SystemShellExecute();
+    if (shellExecute) shellExecute(owner, kOpenVerb, file.c_str(), parameters, nullptr, SW_SHOW);
 }
 
 } // namespace

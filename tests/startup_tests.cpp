@@ -118,6 +118,19 @@ TEST_F(ProgramStart, FirstStartRecordsTheInstallationDateOnlyAndShowsTheMainWind
     CloseAndExpectCleanExit(process, mainWindow);
 }
 
+// What a start does not use is loaded when first needed: the shell when the
+// program opens something, the connection, sound and help libraries likewise.
+TEST_F(ProgramStart, LibrariesForLaterRequestsAreNotLoadedAtStart) {
+    HWND mainWindow = nullptr;
+    test::Process process = StartWithWindow(L"", mainWindow);
+    ASSERT_TRUE(mainWindow);
+    ASSERT_TRUE(test::WaitUntil([&] { return IsWindowVisible(mainWindow) != FALSE; }, 10s));
+    ASSERT_TRUE(test::HasModule(process.Id(), L"user32.dll")) << "the process's modules cannot be read";
+    for (const wchar_t* library : {L"shell32.dll", L"winhttp.dll", L"winmm.dll", L"hhctrl.ocx"})
+        EXPECT_FALSE(test::HasModule(process.Id(), library)) << test::Narrow(library);
+    CloseAndExpectCleanExit(process, mainWindow);
+}
+
 TEST_F(ProgramStart, InstallationDateIsKeptWhenPresentAndRewrittenWhenUnusable) {
     WriteRegString(kSettingsRoot, kSettingsKey, L"InstalledDate", L"1451606400", false);
     {

@@ -3,6 +3,8 @@
 #include "core/Constants.h"
 #include "ui/toolkit/Application.h"
 
+#include <tlhelp32.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -232,6 +234,26 @@ HWND FindProcessWindow(DWORD processId, std::wstring_view className) {
         if (owner == processId) return window;
     }
     return nullptr;
+}
+
+std::vector<std::wstring> ModulesOf(DWORD processId) {
+    std::vector<std::wstring> modules;
+    const UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, processId));
+    if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return modules;
+    MODULEENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Module32FirstW(snapshot.get(), &entry); more; more = Module32NextW(snapshot.get(), &entry))
+        modules.emplace_back(entry.szExePath);
+    return modules;
+}
+
+bool HasModule(DWORD processId, std::wstring_view fileName) {
+    const std::wstring wanted(fileName);
+    for (const std::wstring& path : ModulesOf(processId)) {
+        const std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
+        if (CompareStringOrdinal(name.c_str(), -1, wanted.c_str(), -1, TRUE) == CSTR_EQUAL) return true;
+    }
+    return false;
 }
 
 } // namespace vx::test

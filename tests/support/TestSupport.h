@@ -99,5 +99,9 @@ private:
 
 // The top-level window of the class that belongs to the process.
 HWND FindProcessWindow(DWORD processId, std::wstring_view className);
+// The full paths of the modules loaded in another process of this build's bitness.
+std::vector<std::wstring> ModulesOf(DWORD processId);
+// Whether that process has a module of the file name loaded (letter case ignored).
+bool HasModule(DWORD processId, std::wstring_view fileName);
 
 } // namespace vx::test

@@ -99,9 +99,12 @@ bool Form::Create(HWND owner, bool isMainForm) noexcept {
     } catch (...) {
         return false;
     }
+    // The form's own set-up (fonts, texts, choices) comes before its controls
+    // get windows, so that each is made once, as it will show, instead of
+    // being re-laid out for every font and text set afterwards.
+    FormCreate();
     CreateChildHandles();
     UpdateButtonLooks(nullptr);
-    FormCreate();
     return true;
 }
 

@@ -56,8 +56,8 @@ public:
     explicit Form(const FormLayout& layout);
     ~Form() override;
 
-    // Creates the window hidden, then the windows of its controls, then runs
-    // FormCreate. The main form owns its taskbar button and has no owner; the
+    // Creates the window hidden, runs FormCreate, then makes the windows of its
+    // controls. The main form owns its taskbar button and has no owner; the
     // others are owned by `owner` (the main form) and have none.
     bool Create(HWND owner, bool isMainForm) noexcept;
 
@@ -124,7 +124,8 @@ public:
     }
 
 protected:
-    // Runs once, right after the window and its controls exist.
+    // Runs once, right after the window exists and before its controls get
+    // windows: what it sets (fonts, texts, choices) they are created with.
     virtual void FormCreate() noexcept {}
     // Runs every time the window is about to become visible.
     virtual void FormShow() noexcept {}
