@@ -3,7 +3,7 @@
 // registry work of the runs, the caption lookups and one update check.
 // Figures are printed and written as JSON; nothing here passes or fails.
 //
-// Usage: VelantrixBench.exe BUILD PROGRAM MINIMAL JSON_OUT
+// Usage: VelantrixBench.exe BUILD PROGRAM MINIMAL BARE JSON_OUT
 #include "core/Handles.h"
 #include "engine/TweakRuns.h"
 #include "tests/support/LoopbackServer.h"
@@ -114,33 +114,53 @@ StartResult StartOnce(const std::wstring& program, const wchar_t* className) {
 struct StartFigures {
     double programMs = 0;
     double minimalMs = 0;
+    double bareMs = 0; // the program's windows and controls alone
     double programPeakKb = 0;
     double minimalPeakKb = 0;
+    double barePeakKb = 0;
     int failures = 0;
 };
 
-// The two programs alternately, after one warm-up start of each.
-StartFigures MeasureStarts(const std::wstring& program, const std::wstring& minimal) {
-    StartOnce(program, L"TVXMainForm");
-    StartOnce(minimal, L"VxMinimalWindow");
-    std::vector<double> programTimes, minimalTimes, programPeaks, minimalPeaks;
+struct Yardsticks {
+    std::wstring minimal; // one plain window
+    std::wstring bare;    // the program's windows, bare
+};
+
+double Peak(const std::vector<double>& values) {
+    return values.empty() ? 0 : *std::max_element(values.begin(), values.end());
+}
+
+// The three programs in turn, after one warm-up start of each.
+StartFigures MeasureStarts(const std::wstring& program, const Yardsticks& yardsticks) {
+    constexpr wchar_t kProgramClass[] = L"TVXMainForm";
+    constexpr wchar_t kMinimalClass[] = L"VxMinimalWindow";
+    constexpr wchar_t kBareClass[] = L"VxBareWindows";
+    StartOnce(program, kProgramClass);
+    StartOnce(yardsticks.minimal, kMinimalClass);
+    StartOnce(yardsticks.bare, kBareClass);
+    std::vector<double> programTimes, minimalTimes, bareTimes, programPeaks, minimalPeaks, barePeaks;
     StartFigures figures;
     for (int i = 0; i < kStartRuns; ++i) {
-        const StartResult ours = StartOnce(program, L"TVXMainForm");
-        const StartResult plain = StartOnce(minimal, L"VxMinimalWindow");
-        if (ours.seconds < 0 || plain.seconds < 0) {
+        const StartResult ours = StartOnce(program, kProgramClass);
+        const StartResult plain = StartOnce(yardsticks.minimal, kMinimalClass);
+        const StartResult bare = StartOnce(yardsticks.bare, kBareClass);
+        if (ours.seconds < 0 || plain.seconds < 0 || bare.seconds < 0) {
             ++figures.failures;
             continue;
         }
         programTimes.push_back(ours.seconds * 1000);
         minimalTimes.push_back(plain.seconds * 1000);
+        bareTimes.push_back(bare.seconds * 1000);
         programPeaks.push_back(ours.peakWorkingSetKb);
         minimalPeaks.push_back(plain.peakWorkingSetKb);
+        barePeaks.push_back(bare.peakWorkingSetKb);
     }
     figures.programMs = Median(programTimes);
     figures.minimalMs = Median(minimalTimes);
-    figures.programPeakKb = *std::max_element(programPeaks.begin(), programPeaks.end());
-    figures.minimalPeakKb = *std::max_element(minimalPeaks.begin(), minimalPeaks.end());
+    figures.bareMs = Median(bareTimes);
+    figures.programPeakKb = Peak(programPeaks);
+    figures.minimalPeakKb = Peak(minimalPeaks);
+    figures.barePeakKb = Peak(barePeaks);
     return figures;
 }
 
@@ -188,6 +208,10 @@ void PrintTable(const std::string& build, const Figures& f) {
                 f.start.minimalMs, f.start.programMs / f.start.minimalMs);
     std::printf("| peak working set (KiB) | %.0f | %.0f | %.2f |\n", f.start.programPeakKb, f.start.minimalPeakKb,
                 f.start.programPeakKb / f.start.minimalPeakKb);
+    std::printf("| start-up of its windows alone, bare (ms) | %.0f | %.0f | %.2f |\n", f.start.bareMs,
+                f.start.minimalMs, f.start.bareMs / f.start.minimalMs);
+    std::printf("| peak working set of those (KiB) | %.0f | %.0f | %.2f |\n", f.start.barePeakKb, f.start.minimalPeakKb,
+                f.start.barePeakKb / f.start.minimalPeakKb);
     std::printf("| optimise registry work, median of %d (us) | %.0f | | |\n", kRegistryRuns, f.optimiseUs);
     std::printf("| restore registry work, median of %d (us) | %.0f | | |\n", kRegistryRuns, f.restoreUs);
     std::printf("| GetCaption of one text (us) | %.1f | | |\n", f.getCaptionUs);
@@ -203,31 +227,34 @@ bool WriteJson(const std::wstring& path, const std::string& build, const Figures
     std::fprintf(file,
                  "{\"build\": \"%s\", \"startup_runs\": %d, \"startup_ms\": %.1f, \"minimal_startup_ms\": %.1f, "
                  "\"startup_ratio\": %.3f, \"peak_working_set_kb\": %.0f, \"minimal_peak_working_set_kb\": %.0f, "
-                 "\"peak_working_set_ratio\": %.3f, \"failed_starts\": %d, \"optimise_registry_us\": %.0f, "
+                 "\"peak_working_set_ratio\": %.3f, \"bare_windows_startup_ms\": %.1f, "
+                 "\"bare_windows_startup_ratio\": %.3f, \"bare_windows_peak_working_set_kb\": %.0f, "
+                 "\"failed_starts\": %d, \"optimise_registry_us\": %.0f, "
                  "\"restore_registry_us\": %.0f, \"get_caption_us\": %.2f, \"apply_captions_us\": %.2f, "
                  "\"update_check_ms\": %.3f}\n",
                  build.c_str(), kStartRuns, f.start.programMs, f.start.minimalMs, f.start.programMs / f.start.minimalMs,
                  f.start.programPeakKb, f.start.minimalPeakKb, f.start.programPeakKb / f.start.minimalPeakKb,
-                 f.start.failures, f.optimiseUs, f.restoreUs, f.getCaptionUs, f.applyCaptionsUs, f.updateMs);
+                 f.start.bareMs, f.start.bareMs / f.start.minimalMs, f.start.barePeakKb, f.start.failures, f.optimiseUs,
+                 f.restoreUs, f.getCaptionUs, f.applyCaptionsUs, f.updateMs);
     return std::fclose(file) == 0;
 }
 
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 5) {
-        std::fprintf(stderr, "usage: VelantrixBench.exe BUILD PROGRAM MINIMAL JSON_OUT\n");
+    if (argc < 6) {
+        std::fprintf(stderr, "usage: VelantrixBench.exe BUILD PROGRAM MINIMAL BARE JSON_OUT\n");
         return 2;
     }
     const std::wstring wideBuild = argv[1];
     const std::string build(wideBuild.begin(), wideBuild.end());
     Figures figures;
-    figures.start = MeasureStarts(argv[2], argv[3]);
+    figures.start = MeasureStarts(argv[2], Yardsticks{argv[3], argv[4]});
     MeasureRegistry(figures.optimiseUs, figures.restoreUs);
     MeasureCaptions(figures.getCaptionUs, figures.applyCaptionsUs);
     figures.updateMs = MeasureUpdateCheckMs();
     PrintTable(build, figures);
-    if (!WriteJson(argv[4], build, figures)) {
+    if (!WriteJson(argv[5], build, figures)) {
         std::fprintf(stderr, "VelantrixBench: could not write the figures\n");
         return 1;
     }

@@ -2,8 +2,9 @@
 # Builds the benchmark and runs it for each build this host can run, each in a
 # throwaway Wine prefix with its own virtual frame buffer (as the tests do):
 # start-up time and peak working set of Velantrix against a plain window
-# program, the registry work of the runs, the caption lookups and one update
-# check against a loopback server. Prints one table per build and writes all
+# program and against a bare program that makes the same windows and controls,
+# the registry work of the runs, the caption lookups and one update check
+# against a loopback server. Prints one table per build and writes all
 # figures, with the Wine version and the date, to artifacts/bench.json.
 # VELANTRIX_ARCH=x86|x64 runs one build. Figures are reported, never judged.
 set -uo pipefail
@@ -14,7 +15,7 @@ source "$root/scripts/wine-env.sh"
 archs=$(vx_runnable_archs) || { echo "bench.sh: no build of Velantrix can run on this host" >&2; exit 1; }
 build_base=${VELANTRIX_BENCH_BUILD_DIR:-$root/build-bench}
 for arch in $archs; do
-  VELANTRIX_BUILD_TARGETS="Velantrix MinimalWindow VelantrixBench" bash "$root/scripts/build.sh" "$arch" \
+  VELANTRIX_BUILD_TARGETS="Velantrix MinimalWindow BareWindows VelantrixBench" bash "$root/scripts/build.sh" "$arch" \
     "$build_base/$arch" -DVELANTRIX_TESTS=OFF -DVELANTRIX_BENCH=ON || exit 1
 done
 
@@ -43,7 +44,8 @@ for arch in $archs; do
   dir="$build_base/$arch"
   echo "== the $arch build (Wine loader $VX_WINE)"
   if env LC_ALL=en_US.UTF-8 LANG=en_US.UTF-8 "$VX_WINE" "$dir/bench/VelantrixBench.exe" "$arch" \
-    "$(winpath "$dir/Velantrix.exe")" "$(winpath "$dir/bench/MinimalWindow.exe")" "$(winpath "$out")" &&
+    "$(winpath "$dir/Velantrix.exe")" "$(winpath "$dir/bench/MinimalWindow.exe")" \
+    "$(winpath "$dir/bench/BareWindows.exe")" "$(winpath "$out")" &&
     [ -s "$out" ]; then
     results+=("$(cat "$out")")
   else
