@@ -2,6 +2,7 @@
 // vendor's server and, for a newer version only, downloads, checks and runs
 // its installer. Started with no arguments by the program's updates button
 // and by its update prompt.
+#include "core/CommandLine.h"
 #include "core/CommonControls.h"
 #include "core/Constants.h"
 #include "core/SystemLibrary.h"
@@ -19,20 +20,6 @@ using namespace vx::updater;
 
 constexpr wchar_t kReleaseFolder[] = L"/downloads/velantrix/";
 constexpr DWORD kTimeoutMs = 30000;
-
-std::wstring ProgramFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return path.substr(0, path.find_last_of(L"\\/"));
-}
 
 #ifdef VX_UPDATER_TEST_OVERRIDES
 // Only the build the tests drive reads these: "/server=HOST:PORT" points it
@@ -67,7 +54,9 @@ int RunUpdater(HINSTANCE instance) {
     }
     vx::InitCommonControlClasses(ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES);
 
-    const std::wstring folder = ProgramFolder();
+    // The folder without its last delimiter, as the installer's /D= wants it.
+    std::wstring folder = vx::ProgramFolder();
+    if (!folder.empty()) folder.pop_back();
     const Language language = CurrentLanguage();
     UpdateJobSettings settings;
     settings.server.host = vx::kVendorHost;
