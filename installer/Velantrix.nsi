@@ -214,7 +214,14 @@ Section "!$(VxProgramComponent)" SecProgram
   File "${VX_BIN_DIR}\Velantrix.exe"
   File "${VX_BIN_DIR}\Velantrix.chm"
   File "${VX_BIN_DIR}\License.rtf"
+  ; An update runs this setup from the updater, which keeps running until it
+  ; ends: Windows will not write over a running program's file, but lets it be
+  ; moved aside. The old copy goes now, or at the next start of Windows.
+  Delete "$INSTDIR\VelantrixUpdate.old"
+  Rename "$INSTDIR\VelantrixUpdate.exe" "$INSTDIR\VelantrixUpdate.old"
   File "${VX_BIN_DIR}\VelantrixUpdate.exe"
+  Delete /REBOOTOK "$INSTDIR\VelantrixUpdate.old"
+  ClearErrors
   WriteUninstaller "$INSTDIR\${VX_UNINSTALLER}"
 
   SetShellVarContext all
@@ -342,6 +349,7 @@ Section "Uninstall"
   !insertmacro VX_DELETE "$INSTDIR\Velantrix.chm"
   !insertmacro VX_DELETE "$INSTDIR\License.rtf"
   !insertmacro VX_DELETE "$INSTDIR\VelantrixUpdate.exe"
+  !insertmacro VX_DELETE "$INSTDIR\VelantrixUpdate.old"
   !insertmacro VX_DELETE "$INSTDIR\${VX_UNINSTALLER}"
   RMDir /REBOOTOK "$INSTDIR"
   ; The publisher's folder of the default place, when nothing else of TOLVEN is there.

@@ -314,6 +314,17 @@ TEST_F(InstallerTest, AnInstallOverAnInstallationIsAnUpdate) {
     const auto updated = ReadSetting(L"UpdatedDate");
     ASSERT_TRUE(updated && updated->type == REG_SZ) << Describe(updated);
     CloseProgram(program, main);
+
+    // The updater's file is moved aside before the new one is written (Windows
+    // will not write over the running updater) and the old copy is removed.
+    const std::wstring updater = DefaultFolder() + L"\\VelantrixUpdate.exe";
+    const std::wstring movedAside = DefaultFolder() + L"\\VelantrixUpdate.old";
+    EXPECT_TRUE(FileExists(updater));
+    EXPECT_FALSE(FileExists(movedAside));
+    // One that Windows could only mark for removal at its next start goes with the uninstall.
+    ASSERT_TRUE(CopyFileW(updater.c_str(), movedAside.c_str(), TRUE));
+    EXPECT_EQ(UninstallSilently(), 0u);
+    ExpectNothingLeft(DefaultFolder());
 }
 
 TEST_F(InstallerTest, UninstallPutsEveryValueTheSystemHadBackAndLeavesNothing) {
