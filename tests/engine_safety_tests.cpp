@@ -182,26 +182,6 @@ TEST_F(EngineSafetyTest, PutBackLocationsComeBackWithTheirOwnTypeOrStayAbsent) {
     EXPECT_TRUE(ReadValuesUnder(kAbsentOriginalsKey).empty());
 }
 
-// A key that cannot be created again once it is gone: below a volatile key,
-// the registry refuses a lasting subkey.
-class UnwritableKey {
-public:
-    // The parent of the location's key is made volatile; the key itself is gone.
-    explicit UnwritableKey(std::wstring parentPath) : parent_(std::move(parentPath)) {
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, parent_);
-        UniqueRegKey key;
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, parent_.substr(1).c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
-                        nullptr, key.put(), nullptr);
-    }
-    ~UnwritableKey() { Release(); }
-    UnwritableKey(const UnwritableKey&) = delete;
-    UnwritableKey& operator=(const UnwritableKey&) = delete;
-    void Release() { DeleteKeyTree(HKEY_LOCAL_MACHINE, parent_); }
-
-private:
-    std::wstring parent_;
-};
-
 TEST_F(EngineSafetyTest, RestoreStopsAtAValueThatCannotBePutBackAndKeepsTheBackupForTheNextOne) {
     const Snapshot reference = OneCleanCycle(); // the seed gives 34 (below P3\Parameters) a value
     ClearEngineState();

@@ -166,30 +166,6 @@ void CloseProgram(Process& program, HWND main) {
     EXPECT_EQ(program.WaitForExit(15s), 0u);
 }
 
-// A message box of the process owned by `owner`.
-HWND WaitForMessageBox(DWORD processId, HWND owner, std::chrono::milliseconds timeout) {
-    HWND box = nullptr;
-    WaitUntil(
-        [&] {
-            for (HWND candidate = FindWindowW(L"#32770", nullptr); candidate;
-                 candidate = FindWindowExW(nullptr, candidate, L"#32770", nullptr)) {
-                DWORD owningProcess = 0;
-                GetWindowThreadProcessId(candidate, &owningProcess);
-                if (owningProcess == processId && candidate != owner && IsWindowVisible(candidate) &&
-                    GetDlgItem(candidate, 0xFFFF))
-                    box = candidate;
-            }
-            return box != nullptr;
-        },
-        timeout);
-    return box;
-}
-
-void Answer(HWND box, int button) {
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-    WaitUntil([&] { return !IsWindow(box); }, 10s);
-}
-
 bool HasHangul(std::wstring_view text) {
     for (wchar_t c : text)
         if (c >= 0xAC00 && c <= 0xD7A3) return true;
@@ -342,9 +318,9 @@ TEST_F(InstallerTest, UninstallPutsEveryValueTheSystemHadBackAndLeavesNothing) {
         const HWND go = FindChild(main, L"Button", L"&Optimize now");
         ASSERT_NE(go, nullptr);
         PostMessageW(go, BM_CLICK, 0, 0);
-        const HWND offer = WaitForMessageBox(program.Id(), main, 90s);
+        const HWND offer = WaitForProcessMessageBox(program.Id(), main, 90s);
         ASSERT_NE(offer, nullptr) << "the restart offer";
-        Answer(offer, IDNO);
+        AnswerMessageBox(offer, IDNO);
         CloseProgram(program, main);
     }
     ASSERT_TRUE(RestoreAvailable());
@@ -401,19 +377,12 @@ TEST_F(InstallerTest, AFailedRestoreStopsTheUninstallWithNothingRemoved) {
     ASSERT_EQ(InstallSilently(), 0u);
     OptimiseAsTheProgram();
     // Entry 34 (below P3\Parameters) had a value; its key cannot be made again below a volatile parent.
-    const std::wstring p3 = L"\\System\\CurrentControlSet\\Services\\P3";
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, p3);
-    {
-        UniqueRegKey volatileKey;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, p3.substr(1).c_str(), 0, nullptr, REG_OPTION_VOLATILE,
-                                  KEY_ALL_ACCESS, nullptr, volatileKey.put(), nullptr),
-                  ERROR_SUCCESS);
-    }
+    UnwritableKey p3(L"\\System\\CurrentControlSet\\Services\\P3");
+    ASSERT_TRUE(p3.Made());
     EXPECT_EQ(UninstallSilently(), kStopped);
     EXPECT_TRUE(RestoreAvailable()) << "the backup is kept for a later restore";
     EXPECT_FALSE(ReadOriginals().empty());
     ExpectInstalledInto(DefaultFolder(), false);
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, p3);
 }
 
 TEST_F(InstallerTest, TheUninstallerRunInPlaceWaitsAndLeavesOnlyItselfForTheRestart) {
@@ -545,7 +514,7 @@ TEST_F(InstallerTest, SetupOffersRetryWhileTheProgramStaysAndInstallsOnceItIsGon
     const HWND components = PressOnToInstall(window);
     ASSERT_NE(components, nullptr);
 
-    HWND box = WaitForMessageBox(setup.Id(), window.Handle(), 40s);
+    HWND box = WaitForProcessMessageBox(setup.Id(), window.Handle(), 40s);
     ASSERT_NE(box, nullptr) << "the setup said that Velantrix is still running";
     EXPECT_NE(WindowText(GetDlgItem(box, 0xFFFF)).find(L"Velantrix is running and did not close"), std::wstring::npos);
     EXPECT_NE(GetDlgItem(box, IDRETRY), nullptr);
@@ -555,7 +524,7 @@ TEST_F(InstallerTest, SetupOffersRetryWhileTheProgramStaysAndInstallsOnceItIsGon
     EXPECT_FALSE(FolderExists(DefaultFolder())) << "files were placed before the program was closed";
 
     instance.reset(); // the program is gone now
-    Answer(box, IDRETRY);
+    AnswerMessageBox(box, IDRETRY);
     const HWND progress = window.WaitForPage(components);
     ASSERT_NE(progress, nullptr) << "the installation went on";
     window.Next();
@@ -577,12 +546,12 @@ TEST_F(InstallerTest, SetupCancelledWhileTheProgramStaysChangesNothing) {
     SetupWindow window(setup);
     ASSERT_NE(window.Handle(), nullptr);
     ASSERT_NE(PressOnToInstall(window), nullptr);
-    const HWND box = WaitForMessageBox(setup.Id(), window.Handle(), 40s);
+    const HWND box = WaitForProcessMessageBox(setup.Id(), window.Handle(), 40s);
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(HasHangul(WindowText(GetDlgItem(box, 0xFFFF))));
     PumpUntil([] { return false; }, 300ms);
     SaveWindowArtifact(box, L"setup-korean-still-running.png");
-    Answer(box, IDCANCEL);
+    AnswerMessageBox(box, IDCANCEL);
     // The progress page says that the setup stopped; closing it ends the setup.
     PumpUntil([] { return false; }, 500ms);
     window.Shoot(L"setup-korean-stopped.png");
@@ -611,18 +580,18 @@ Removal RemoveInteractively(const std::wstring& language, int answer, const std:
     window.Shoot(L"uninstall-" + language + L"-confirm.png");
     window.Next();
     // The question comes while the progress page shows; its details follow the answer.
-    const HWND question = WaitForMessageBox(process.Id(), window.Handle(), 30s);
+    const HWND question = WaitForProcessMessageBox(process.Id(), window.Handle(), 30s);
     if (!question) return result;
     result.question = WindowText(GetDlgItem(question, 0xFFFF));
     PumpUntil([] { return false; }, 300ms);
     SaveWindowArtifact(question, shot);
-    Answer(question, answer);
+    AnswerMessageBox(question, answer);
     if (answer == IDNO) {
         // It says that the backups stay for a reinstallation.
-        const HWND kept = WaitForMessageBox(process.Id(), window.Handle(), 30s);
+        const HWND kept = WaitForProcessMessageBox(process.Id(), window.Handle(), 30s);
         if (kept) {
             SaveWindowArtifact(kept, L"uninstall-" + language + L"-settings-kept.png");
-            Answer(kept, IDOK);
+            AnswerMessageBox(kept, IDOK);
         }
     }
     page = window.WaitForPage(page); // the progress page, complete

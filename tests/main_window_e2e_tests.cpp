@@ -35,25 +35,6 @@ HWND ListStartingWith(HWND root, std::wstring_view firstItem) {
     return nullptr;
 }
 
-// The message box owned by `owner`, once it is there.
-HWND WaitForMessageBox(HWND owner, std::chrono::milliseconds timeout) {
-    HWND box = nullptr;
-    WaitUntil(
-        [&] {
-            for (HWND candidate = FindWindowW(L"#32770", nullptr); candidate;
-                 candidate = FindWindowExW(nullptr, candidate, L"#32770", nullptr))
-                if (GetWindow(candidate, GW_OWNER) == owner && IsWindowVisible(candidate)) box = candidate;
-            return box != nullptr;
-        },
-        timeout);
-    return box;
-}
-
-void Answer(HWND box, int button) {
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-    WaitUntil([&] { return !IsWindow(box); }, 10s);
-}
-
 struct Choices {
     int windowsItem;
     int internetType;
@@ -189,7 +170,7 @@ protected:
         EXPECT_NEAR((box.top + box.bottom) / 2, (main.top + main.bottom) / 2, 2);
         if (shot) SaveWindowArtifact(progress, shot);
 
-        const HWND offer = WaitForMessageBox(program.Main(), 60s);
+        const HWND offer = WaitForOwnedMessageBox(program.Main(), 60s);
         ASSERT_NE(offer, nullptr) << "the restart offer appeared";
         EXPECT_EQ(WindowText(offer), WindowText(program.Main()));
         EXPECT_EQ(WindowText(GetDlgItem(offer, 0xFFFF)),
@@ -201,20 +182,20 @@ protected:
         EXPECT_EQ(GetWindowLongW(GetDlgItem(offer, IDNO), GWL_STYLE) & 0x0F, BS_DEFPUSHBUTTON)
             << "No is the default answer";
         EXPECT_FALSE(IsWindowVisible(progress)) << "the progress window closed before the offer";
-        Answer(offer, IDNO);
+        AnswerMessageBox(offer, IDNO);
         EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(program.Main()) != FALSE; }, 5s));
         EXPECT_TRUE(IsWindowEnabled(program.RestoreButton()));
     }
 
     void RestoreThroughTheWindow(RunningProgram& program) {
         program.PressRestore();
-        const HWND question = WaitForMessageBox(program.Main(), 10s);
+        const HWND question = WaitForOwnedMessageBox(program.Main(), 10s);
         ASSERT_NE(question, nullptr);
-        Answer(question, IDOK);
+        AnswerMessageBox(question, IDOK);
         ASSERT_NE(program.WaitForProgressWindow(), nullptr);
-        const HWND offer = WaitForMessageBox(program.Main(), 60s);
+        const HWND offer = WaitForOwnedMessageBox(program.Main(), 60s);
         ASSERT_NE(offer, nullptr);
-        Answer(offer, IDNO);
+        AnswerMessageBox(offer, IDNO);
         EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(program.Main()) != FALSE; }, 5s));
         EXPECT_FALSE(IsWindowEnabled(program.RestoreButton()));
     }
@@ -238,13 +219,13 @@ TEST_F(EndToEnd, OptimiseThenCancelThenRestoreLeavesTheRegistryAsItWas) {
 
     // Cancel in the confirmation changes nothing.
     program.PressRestore();
-    const HWND question = WaitForMessageBox(program.Main(), 10s);
+    const HWND question = WaitForOwnedMessageBox(program.Main(), 10s);
     ASSERT_NE(question, nullptr);
     EXPECT_EQ(WindowText(GetDlgItem(question, 0xFFFF)),
               L"This will restore all changes made to the computer's gaming and internet settings to their "
               L"original recommended values.\r\n\r\nClick OK to continue.");
     EXPECT_NE(GetDlgItem(question, IDCANCEL), nullptr);
-    Answer(question, IDCANCEL);
+    AnswerMessageBox(question, IDCANCEL);
     EXPECT_EQ(TakeSnapshot(), optimised);
     EXPECT_TRUE(IsWindowEnabled(program.Main()));
     EXPECT_FALSE(IsWindowVisible(FindProcessWindow(program.Program().Id(), kSettingsFormClass)));
@@ -295,9 +276,9 @@ TEST_F(EndToEnd, AClosedWindowEndsARunBeforeAnyTunedValueChanges) {
     OptimiseThroughTheWindow(program, choices);
     const Snapshot optimised = TakeSnapshot();
     program.PressRestore();
-    const HWND question = WaitForMessageBox(program.Main(), 10s);
+    const HWND question = WaitForOwnedMessageBox(program.Main(), 10s);
     ASSERT_NE(question, nullptr);
-    Answer(question, IDOK);
+    AnswerMessageBox(question, IDOK);
     ASSERT_NE(program.WaitForProgressWindow(), nullptr);
     PostMessageW(program.Main(), WM_CLOSE, 0, 0);
     EXPECT_EQ(program.Program().WaitForExit(30s), std::optional<DWORD>(0));
@@ -328,10 +309,10 @@ TEST_F(EndToEnd, KoreanMainWindow) {
     ASSERT_NE(progress, nullptr);
     EXPECT_EQ(WindowText(progress), L"\uAC8C\uC784 \uBC0F \uC778\uD130\uB137 \uC124\uC815");
     SaveWindowArtifact(progress, L"progress-window-korean.png");
-    const HWND offer = WaitForMessageBox(program.Main(), 60s);
+    const HWND offer = WaitForOwnedMessageBox(program.Main(), 60s);
     ASSERT_NE(offer, nullptr);
     EXPECT_EQ(WindowText(GetDlgItem(offer, 0xFFFF)).substr(0, 5), L"\uAC8C\uC784 \uBC0F ");
-    Answer(offer, IDNO);
+    AnswerMessageBox(offer, IDNO);
 }
 
 } // namespace

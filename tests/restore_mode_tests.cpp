@@ -113,20 +113,14 @@ TEST_F(RestoreModeTest, ARestoreThatStoppedPartWayIsCompleted) {
 
 TEST_F(RestoreModeTest, AValueThatCannotBePutBackEndsWithOneAndKeepsTheBackup) {
     Optimise();
-    // Entry 34 (below P3\Parameters) had a value; its key is made impossible to create again.
-    const std::wstring p3 = L"\\System\\CurrentControlSet\\Services\\P3";
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, p3);
-    {
-        UniqueRegKey volatileKey;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, p3.substr(1).c_str(), 0, nullptr, REG_OPTION_VOLATILE,
-                                  KEY_ALL_ACCESS, nullptr, volatileKey.put(), nullptr),
-                  ERROR_SUCCESS);
-    }
+    // Entry 34 (below P3\Parameters) had a value; its key cannot be made again below a volatile parent.
+    UnwritableKey p3(L"\\System\\CurrentControlSet\\Services\\P3");
+    ASSERT_TRUE(p3.Made());
     EXPECT_EQ(RunProgram(L"/restore"), kRestoreModeIncomplete);
     EXPECT_TRUE(RestoreAvailable());
     EXPECT_FALSE(ReadOriginals().empty());
 
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, p3);
+    p3.Release();
     EXPECT_EQ(RunProgram(L"/restore"), kRestoreModeDone);
     EXPECT_EQ(LocationsOf(TakeSnapshot()), LocationsOf(seeded_));
     ExpectBackupGone();

@@ -199,5 +199,12 @@ Snapshot TakeSnapshot() {
     return snapshot;
 }
 
+UnwritableKey::UnwritableKey(std::wstring parentPath) : parent_(std::move(parentPath)) {
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, parent_);
+    UniqueRegKey key;
+    made_ = RegCreateKeyExW(HKEY_LOCAL_MACHINE, parent_.substr(1).c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, key.put(), nullptr) == ERROR_SUCCESS;
+}
+
 } // namespace test
 } // namespace vx

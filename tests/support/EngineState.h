@@ -62,5 +62,24 @@ inline constexpr wchar_t kAbsentPrefix[] = L"absent ";
 std::wstring LocationKey(const TweakEntry& entry);
 Snapshot TakeSnapshot();
 
+// A key that cannot be created again once it is gone: below a volatile key,
+// the registry refuses a lasting subkey. A restore that has to put back a value
+// below it fails.
+class UnwritableKey {
+public:
+    // The parent of the location's key ("\\System\\...") is made volatile; the key itself is gone.
+    explicit UnwritableKey(std::wstring parentPath);
+    ~UnwritableKey() { Release(); }
+    UnwritableKey(const UnwritableKey&) = delete;
+    UnwritableKey& operator=(const UnwritableKey&) = delete;
+
+    bool Made() const { return made_; }
+    void Release() { DeleteKeyTree(HKEY_LOCAL_MACHINE, parent_); }
+
+private:
+    std::wstring parent_;
+    bool made_ = false;
+};
+
 } // namespace test
 } // namespace vx

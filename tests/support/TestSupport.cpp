@@ -236,6 +236,46 @@ HWND FindProcessWindow(DWORD processId, std::wstring_view className) {
     return nullptr;
 }
 
+namespace {
+
+constexpr wchar_t kDialogClass[] = L"#32770";
+constexpr int kMessageBoxTextId = 0xFFFF;
+
+// The last visible dialog window for which `wanted` holds, once there is one.
+HWND WaitForDialog(const std::function<bool(HWND)>& wanted, std::chrono::milliseconds timeout) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND candidate = FindWindowW(kDialogClass, nullptr); candidate;
+                 candidate = FindWindowExW(nullptr, candidate, kDialogClass, nullptr))
+                if (IsWindowVisible(candidate) && wanted(candidate)) found = candidate;
+            return found != nullptr;
+        },
+        timeout);
+    return found;
+}
+
+} // namespace
+
+HWND WaitForOwnedMessageBox(HWND owner, std::chrono::milliseconds timeout) {
+    return WaitForDialog([owner](HWND box) { return GetWindow(box, GW_OWNER) == owner; }, timeout);
+}
+
+HWND WaitForProcessMessageBox(DWORD processId, HWND except, std::chrono::milliseconds timeout) {
+    return WaitForDialog(
+        [processId, except](HWND box) {
+            DWORD owningProcess = 0;
+            GetWindowThreadProcessId(box, &owningProcess);
+            return owningProcess == processId && box != except && GetDlgItem(box, kMessageBoxTextId) != nullptr;
+        },
+        timeout);
+}
+
+void AnswerMessageBox(HWND box, int button) {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+    WaitUntil([&] { return !IsWindow(box); }, std::chrono::seconds(10));
+}
+
 std::vector<std::wstring> ModulesOf(DWORD processId) {
     std::vector<std::wstring> modules;
     const UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, processId));

@@ -99,6 +99,12 @@ private:
 
 // The top-level window of the class that belongs to the process.
 HWND FindProcessWindow(DWORD processId, std::wstring_view className);
+// A visible message box owned by `owner`, once it is there; null after the timeout.
+HWND WaitForOwnedMessageBox(HWND owner, std::chrono::milliseconds timeout);
+// A visible message box of the process (any but `except`), once it is there.
+HWND WaitForProcessMessageBox(DWORD processId, HWND except, std::chrono::milliseconds timeout);
+// Presses the box's button and waits until the box is gone.
+void AnswerMessageBox(HWND box, int button);
 // The full paths of the modules loaded in another process of this build's bitness.
 std::vector<std::wstring> ModulesOf(DWORD processId);
 // Whether that process has a module of the file name loaded (letter case ignored).
