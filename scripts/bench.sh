@@ -19,13 +19,7 @@ for arch in $archs; do
     "$build_base/$arch" -DVELANTRIX_TESTS=OFF -DVELANTRIX_BENCH=ON || exit 1
 done
 
-prefix=
-cleanup() {
-  vx_stop_wine
-  [ -n "$prefix" ] && rm -rf "$prefix"
-  prefix=
-}
-trap cleanup EXIT
+trap vx_close_scratch_prefix EXIT
 
 # Z: is the host's root in every Wine prefix.
 winpath() { echo "Z:${1//\//\\}"; }
@@ -35,9 +29,7 @@ results=()
 status=0
 for arch in $archs; do
   vx_use_arch "$arch" || exit 1
-  prefix=$(mktemp -d /tmp/velantrix-bench-prefix.XXXXXX)
-  vx_start_xvfb || exit 1
-  vx_make_prefix "$prefix" || exit 1
+  vx_open_scratch_prefix bench || exit 1
   out="$root/artifacts/$arch/bench.json"
   mkdir -p "$root/artifacts/$arch"
   rm -f "$out"
@@ -52,7 +44,7 @@ for arch in $archs; do
     echo "bench.sh: the $arch benchmark did not finish" >&2
     status=1
   fi
-  cleanup
+  vx_close_scratch_prefix
 done
 
 wine_version=$("$(vx_wine_loader "${archs%% *}")" --version 2>/dev/null)

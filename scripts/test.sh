@@ -26,26 +26,19 @@ for arch in x86 x64; do
   bash "$root/scripts/check-imports.sh" "$build_base/$arch" || exit 1
 done
 
-prefix=
-cleanup() {
-  vx_stop_wine
-  [ -n "$prefix" ] && rm -rf "$prefix"
-  prefix=
-}
-trap cleanup EXIT
+trap vx_close_scratch_prefix EXIT
 
 # Runs one build's suite; prints "ARCH: N passed, M failed".
 run_suite() {
   local arch=$1 log status counts passed=0 failed=0
   shift
   vx_use_arch "$arch" || return 1
-  prefix=$(mktemp -d /tmp/velantrix-prefix.XXXXXX)
-  if ! vx_start_xvfb || ! vx_make_prefix "$prefix"; then
-    cleanup
+  if ! vx_open_scratch_prefix test; then
+    vx_close_scratch_prefix
     echo "$arch: no test could run"
     return 1
   fi
-  export VELANTRIX_TEST_PREFIX="$prefix"
+  export VELANTRIX_TEST_PREFIX="$VX_SCRATCH_PREFIX"
   mkdir -p "$root/artifacts/$arch"
   log=$(mktemp /tmp/velantrix-ctest.XXXXXX)
   echo "== the $arch build (Wine loader $VX_WINE)"
@@ -58,7 +51,7 @@ run_suite() {
     failed=${counts% *}
     passed=$((${counts#* } - failed))
   fi
-  cleanup
+  vx_close_scratch_prefix
   echo "$arch: $passed passed, $failed failed"
   total_passed=$((total_passed + passed))
   total_failed=$((total_failed + failed))

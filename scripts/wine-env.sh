@@ -9,6 +9,11 @@
 #                          so that windows get frames and every process shares one desktop
 #   vx_start_xvfb          starts a virtual frame buffer and exports DISPLAY
 #   vx_stop_wine           ends the prefix's wineserver and the frame buffer
+#   vx_open_scratch_prefix NAME
+#                          a throwaway prefix (/tmp/velantrix-NAME-prefix.*, in
+#                          VX_SCRATCH_PREFIX) with a frame buffer of its own
+#   vx_close_scratch_prefix
+#                          ends it and removes it; safe to call twice (a trap on EXIT)
 # Every function that fails says what failed in one line on standard error.
 
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -179,4 +184,17 @@ vx_stop_wine() {
     wait "$VX_XVFB_PID" 2>/dev/null || true
     VX_XVFB_PID=
   fi
+}
+
+VX_SCRATCH_PREFIX=
+
+vx_open_scratch_prefix() {
+  VX_SCRATCH_PREFIX=$(mktemp -d "/tmp/velantrix-$1-prefix.XXXXXX") || vx_fail "could not make a folder for a prefix" || return 1
+  vx_start_xvfb && vx_make_prefix "$VX_SCRATCH_PREFIX"
+}
+
+vx_close_scratch_prefix() {
+  vx_stop_wine
+  [ -n "$VX_SCRATCH_PREFIX" ] && rm -rf "$VX_SCRATCH_PREFIX"
+  VX_SCRATCH_PREFIX=
 }
