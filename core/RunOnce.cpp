@@ -1,6 +1,7 @@
 #include "core/RunOnce.h"
 
 #include "core/Constants.h"
+#include "core/Ticks.h"
 
 #include <string>
 
@@ -45,9 +46,9 @@ void CloseRunningInstance(UINT timeoutMs) noexcept {
 bool CloseRunningInstanceAndWait(UINT timeoutMs, UINT waitMs) noexcept {
     if (!FindWindowW(kMainFormClass, nullptr)) return true;
     CloseRunningInstance(timeoutMs);
-    const ULONGLONG deadline = GetTickCount64() + waitMs;
+    const TickStamp start = TickNow();
     while (FindWindowW(kMainFormClass, nullptr)) {
-        if (GetTickCount64() >= deadline) return false;
+        if (MillisecondsSince(start) >= waitMs) return false;
         Sleep(kPollIntervalMs);
     }
     return true;

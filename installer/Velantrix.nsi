@@ -54,6 +54,12 @@ InstallDir "${VX_PROGRAM_FILES}\TOLVEN\Velantrix"
 InstallDirRegKey HKLM "${VX_UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin
 ManifestSupportedOS all
+; The setup runs elevated, often from a folder anyone can write to. Its stub
+; imports the common controls, which Windows would look for in that folder
+; first; the manifest's dependency on version 6 takes them from the
+; side-by-side store instead. (The Modern UI says so too; stated here so that
+; it never depends on the interface in use.)
+XPStyle on
 SetCompressor /SOLID lzma
 BrandingText "${VX_PUBLISHER} ${VX_NAME} ${VX_VERSION}"
 ShowInstDetails show

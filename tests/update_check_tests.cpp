@@ -3,6 +3,8 @@
 // exchange can fail (status, redirect, time-outs, resets, garbage, size).
 #include "update/UpdateCheck.h"
 
+#include "core/Ticks.h"
+
 #include "tests/support/LoopbackServer.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +63,21 @@ TEST(UpdateCheck, SendsExactlyTheUpdateQuery) {
                                  "Connection: Keep-Alive\r\n"
                                  "\r\n";
     EXPECT_EQ(server.Connections().front().Received(), expected);
+}
+
+// The waits are timed with the 32-bit tick count, which starts again at zero
+// every 49.7 days: a wait that spans that moment must still see its true length.
+TEST(UpdateCheck, ElapsedTimeHoldsAcrossTheTickCountWrap) {
+    EXPECT_EQ(vx::TicksBetween(0xFFFFFF00u, 0x00000100u), 0x200u);
+    EXPECT_EQ(vx::TicksBetween(0xFFFFFFFFu, 0u), 1u);
+    EXPECT_EQ(vx::TicksBetween(1000u, 31000u), 30000u);
+    // The live count moves forward from a reading, by a small amount (never a
+    // wrapped-around huge one).
+    const vx::TickStamp start = vx::TickNow();
+    for (int i = 0; i < 500 && vx::MillisecondsSince(start) == 0; ++i) Sleep(10);
+    const DWORD elapsed = vx::MillisecondsSince(start);
+    EXPECT_GT(elapsed, 0u);
+    EXPECT_LT(elapsed, 60000u);
 }
 
 TEST(UpdateCheck, ProductionBoundsAndVendorHost) {

@@ -1,5 +1,6 @@
 #include "update/UpdateCheck.h"
 
+#include "core/Ticks.h"
 #include "update/WinHttpHandle.h"
 
 #include <algorithm>
@@ -72,11 +73,11 @@ UniqueWinHttpHandle OpenQueryRequest(const WinHttpCalls& winHttp, HINTERNET conn
 // before its announced length and a reached time limit are all failures, even
 // when some bytes had arrived.
 std::optional<std::string> ReadBody(const WinHttpCalls& winHttp, HINTERNET request, const UpdateCheckOptions& options,
-                                    ULONGLONG startTick) {
+                                    TickStamp startTick) {
     std::string body(options.bodyLimit, '\0');
     std::size_t received = 0;
     while (received < body.size()) {
-        if (GetTickCount64() - startTick >= options.totalTimeoutMs) return std::nullopt;
+        if (MillisecondsSince(startTick) >= options.totalTimeoutMs) return std::nullopt;
         // Waits (at most the receive time-out) for some bytes, then takes only
         // those: a read of more would block until all of them had come.
         DWORD available = 0;
@@ -96,7 +97,7 @@ std::optional<std::string> ReadBody(const WinHttpCalls& winHttp, HINTERNET reque
 }
 
 std::optional<std::string> FetchAnswer(const UpdateCheckOptions& options) {
-    const ULONGLONG startTick = GetTickCount64();
+    const TickStamp startTick = TickNow();
     const std::optional<WinHttpCalls> calls = LoadWinHttpCalls();
     if (!calls) return std::nullopt;
     const WinHttpCalls& winHttp = *calls;

@@ -1,5 +1,6 @@
 #include "updater/Download.h"
 
+#include "core/Ticks.h"
 #include "core/Version.h"
 #include "update/WinHttpHandle.h"
 
@@ -21,9 +22,9 @@ bool SetNumberOption(const WinHttpCalls& winHttp, HINTERNET handle, DWORD option
 // A call that failed only after waiting out the bound ran into the time-out,
 // whatever code it gives: Wine reports a response that never came as an
 // invalid one.
-FetchResult FromError(DWORD error, ULONGLONG waitStart, DWORD timeoutMs) noexcept {
+FetchResult FromError(DWORD error, TickStamp waitStart, DWORD timeoutMs) noexcept {
     // The clocks differ a little: a wait of nearly the whole bound counts.
-    if (error == ERROR_WINHTTP_TIMEOUT || GetTickCount64() - waitStart >= timeoutMs - timeoutMs / 10)
+    if (error == ERROR_WINHTTP_TIMEOUT || MillisecondsSince(waitStart) >= timeoutMs - timeoutMs / 10)
         return FetchResult::TimedOut;
     if (error == ERROR_WINHTTP_CANNOT_CONNECT || error == ERROR_WINHTTP_NAME_NOT_RESOLVED ||
         error == ERROR_WINHTTP_CONNECTION_ERROR)
@@ -77,7 +78,7 @@ FetchResult ReadBody(const WinHttpCalls& winHttp, HINTERNET request, DWORD timeo
         const std::uint64_t room = limit + 1 - received;
         const DWORD wanted = static_cast<DWORD>(std::min<std::uint64_t>(piece.size(), room));
         DWORD available = 0;
-        const ULONGLONG waitStart = GetTickCount64();
+        const TickStamp waitStart = TickNow();
         if (!winHttp.queryDataAvailable(request, &available)) return FromError(GetLastError(), waitStart, timeoutMs);
         DWORD got = 0;
         if (available > 0 && !winHttp.readData(request, piece.data(), std::min(wanted, available), &got))
@@ -103,7 +104,7 @@ FetchResult FetchOrThrow(const ReleaseServer& server, std::string_view fileName,
     const UniqueWinHttpHandle request = OpenRequest(winHttp, connection.get(), target, server.timeoutMs);
     if (!request) return FetchResult::NoConnection;
     if (cancel) return FetchResult::Cancelled;
-    const ULONGLONG waitStart = GetTickCount64();
+    const TickStamp waitStart = TickNow();
     if (!winHttp.sendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
         return FromError(GetLastError(), waitStart, server.timeoutMs);
     // Wine's WinHttpSendRequest already waits for the response headers; the

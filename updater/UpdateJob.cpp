@@ -1,6 +1,7 @@
 #include "updater/UpdateJob.h"
 
 #include "core/Handles.h"
+#include "core/Ticks.h"
 #include "core/Version.h"
 #include "updater/ReleaseManifest.h"
 #include "updater/Signature.h"
@@ -74,7 +75,7 @@ public:
         for (int attempt = 0; attempt < 16; ++attempt) {
             const std::wstring folder = std::wstring(temp, length) + L"VelantrixUpdate-" +
                                         std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                        std::to_wstring(GetTickCount64() + static_cast<ULONGLONG>(attempt));
+                                        std::to_wstring(TickNow() + static_cast<DWORD>(attempt));
             if (CreateDirectoryW(folder.c_str(), &attributes)) {
                 folder_ = folder;
                 return true;

@@ -1,7 +1,5 @@
 #include "ui/toolkit/Font.h"
 
-#include <cwchar>
-
 namespace vx::ui {
 namespace {
 
@@ -11,7 +9,7 @@ LOGFONTW DefaultLogFont() noexcept {
         logFont.lfHeight = -11;
         logFont.lfWeight = FW_NORMAL;
         logFont.lfCharSet = DEFAULT_CHARSET;
-        wcscpy_s(logFont.lfFaceName, L"Tahoma");
+        lstrcpynW(logFont.lfFaceName, L"Tahoma", LF_FACESIZE);
     }
     return logFont;
 }
@@ -35,7 +33,9 @@ int PixelsFromPoints(int points, int pixelsPerInch) noexcept {
 Font::Font() noexcept : logFont_(DefaultLogFont()) {}
 
 Font::Font(const LayoutFont& layout) noexcept : logFont_(DefaultLogFont()), color_(layout.color) {
-    wcsncpy_s(logFont_.lfFaceName, layout.face ? layout.face : L"", _TRUNCATE);
+    // Cut to the face name's room, as the C library's checked copies would do; those are missing from
+    // the C library of Windows 2000 and XP.
+    lstrcpynW(logFont_.lfFaceName, layout.face ? layout.face : L"", LF_FACESIZE);
     // The layouts give heights at 96 dpi; a scaled display scales them.
     logFont_.lfHeight = -MulDiv(layout.pixelHeight, ScreenPixelsPerInch(), 96);
     logFont_.lfWidth = 0;
