@@ -15,8 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
-#include <tlhelp32.h>
-
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -108,27 +106,6 @@ bool StartsWithFolder(const std::wstring& path, const std::wstring& folder) {
            CompareStringOrdinal(path.c_str(), static_cast<int>(folder.size()), folder.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-// The full paths of the modules loaded in another process (of this program's bitness).
-std::vector<std::wstring> ModulesOf(DWORD processId) {
-    std::vector<std::wstring> modules;
-    const UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, processId));
-    if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return modules;
-    MODULEENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Module32FirstW(snapshot.get(), &entry); more; more = Module32NextW(snapshot.get(), &entry))
-        modules.emplace_back(entry.szExePath);
-    return modules;
-}
-
-// The path of the process's module of that file name, or empty.
-std::wstring LoadedModule(DWORD processId, const std::wstring& fileName) {
-    for (const std::wstring& path : ModulesOf(processId)) {
-        const std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
-        if (CompareStringOrdinal(name.c_str(), -1, fileName.c_str(), -1, TRUE) == CSTR_EQUAL) return path;
-    }
-    return {};
-}
-
 bool InSystemFolder(const std::wstring& path) {
     wchar_t system[MAX_PATH] = {};
     const UINT length = GetSystemDirectoryW(system, MAX_PATH);
@@ -217,7 +194,7 @@ void ClickAt(HWND window, POINT at) {
 
 void ExpectFromTheSystemFolder(DWORD processId, const wchar_t* fileName) {
     std::wstring path;
-    EXPECT_TRUE(WaitUntil([&] { return !(path = LoadedModule(processId, fileName)).empty(); }, 10s))
+    EXPECT_TRUE(WaitUntil([&] { return !(path = LoadedModulePath(processId, fileName)).empty(); }, 10s))
         << Narrow(fileName) << " was never loaded";
     EXPECT_TRUE(InSystemFolder(path)) << Narrow(path);
 }

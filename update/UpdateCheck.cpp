@@ -19,19 +19,6 @@ constexpr wchar_t kExtraHeaders[] = L"Accept-Encoding: identity";
 
 constexpr std::array<std::string_view, 3> kAnswerTokens{"TOLVEN|0", "TOLVEN|1", "TOLVEN|2"};
 
-bool SetNumberOption(const WinHttpCalls& winHttp, HINTERNET handle, DWORD option, DWORD value) noexcept {
-    return winHttp.setOption(handle, option, &value, sizeof value) != FALSE;
-}
-
-std::optional<DWORD> QueryNumberHeader(const WinHttpCalls& winHttp, HINTERNET request, DWORD query) noexcept {
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    if (!winHttp.queryHeaders(request, query | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX, &value, &size,
-                              WINHTTP_NO_HEADER_INDEX))
-        return std::nullopt;
-    return value;
-}
-
 // A session that talks to the server directly: Windows never applies a proxy
 // to it, and Wine would otherwise take one from http_proxy.
 UniqueWinHttpHandle OpenSession(const WinHttpCalls& winHttp, const UpdateCheckOptions& options) noexcept {
@@ -51,18 +38,8 @@ UniqueWinHttpHandle OpenQueryRequest(const WinHttpCalls& winHttp, HINTERNET conn
     LPCWSTR acceptTypes[] = {L"text/html", L"*/*", nullptr};
     UniqueWinHttpHandle request(
         winHttp.openRequest(connection, L"GET", target.c_str(), nullptr, WINHTTP_NO_REFERER, acceptTypes, 0));
-    if (!request) return {};
     // A redirect is an answer without the tokens, never a second request.
-    // Either switch alone turns following off; both are tried.
-    const bool policySet =
-        SetNumberOption(winHttp, request.get(), WINHTTP_OPTION_REDIRECT_POLICY, WINHTTP_OPTION_REDIRECT_POLICY_NEVER);
-    const bool featureSet =
-        SetNumberOption(winHttp, request.get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_REDIRECTS);
-    if (!policySet && !featureSet) return {};
-    // The session's receive time-out does not cover the wait for the response
-    // headers on every implementation; this option does.
-    if (!SetNumberOption(winHttp, request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, options.receiveTimeoutMs))
-        return {};
+    if (!request || !ForbidRedirectsAndBoundResponse(winHttp, request.get(), options.receiveTimeoutMs)) return {};
     if (!winHttp.addRequestHeaders(request.get(), kExtraHeaders, static_cast<DWORD>(-1),
                                    WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE))
         return {};
@@ -116,39 +93,6 @@ std::optional<std::string> FetchAnswer(const UpdateCheckOptions& options) {
 }
 
 } // namespace
-
-namespace {
-
-template <typename Function> bool Take(const char* name, Function& function) noexcept {
-    function = WinHttpLibrary().Find<Function>(name);
-    return function != nullptr;
-}
-
-} // namespace
-
-std::optional<WinHttpCalls> LoadWinHttpCalls() noexcept {
-    WinHttpCalls calls;
-    const bool complete =
-        Take("WinHttpOpen", calls.open) && Take("WinHttpSetTimeouts", calls.setTimeouts) &&
-        Take("WinHttpConnect", calls.connect) && Take("WinHttpOpenRequest", calls.openRequest) &&
-        Take("WinHttpSetOption", calls.setOption) && Take("WinHttpAddRequestHeaders", calls.addRequestHeaders) &&
-        Take("WinHttpSendRequest", calls.sendRequest) && Take("WinHttpReceiveResponse", calls.receiveResponse) &&
-        Take("WinHttpQueryHeaders", calls.queryHeaders) &&
-        Take("WinHttpQueryDataAvailable", calls.queryDataAvailable) && Take("WinHttpReadData", calls.readData) &&
-        Take("WinHttpCloseHandle", calls.closeHandle);
-    if (!complete) return std::nullopt;
-    return calls;
-}
-
-SystemLibrary& WinHttpLibrary() noexcept {
-    // WinHTTP loads the certificate library by bare name when it first needs
-    // it, through delay loading, which not every Windows keeps to the restricted
-    // search. Loaded from the system folder first, it is found by its name.
-    static SystemLibrary certificates(L"crypt32.dll");
-    static SystemLibrary library(L"winhttp.dll");
-    if (!library.Loaded()) certificates.Module();
-    return library;
-}
 
 int UpdateResultFromAnswer(std::string_view answer) noexcept {
     for (std::size_t code = 0; code < kAnswerTokens.size(); ++code)

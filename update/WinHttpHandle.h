@@ -50,4 +50,15 @@ struct WinHttpCalls {
 // there is no exchange.
 std::optional<WinHttpCalls> LoadWinHttpCalls() noexcept;
 
+bool SetNumberOption(const WinHttpCalls& winHttp, HINTERNET handle, DWORD option, DWORD value) noexcept;
+
+// A numeric response header (the status, the content length), if the answer has it.
+std::optional<DWORD> QueryNumberHeader(const WinHttpCalls& winHttp, HINTERNET request, DWORD query) noexcept;
+
+// Makes the request follow no redirect (an answer from elsewhere is never
+// taken) and wait at most timeoutMs for the response headers, which the
+// session's receive time-out does not bound on every implementation. False
+// when that cannot be made so.
+bool ForbidRedirectsAndBoundResponse(const WinHttpCalls& winHttp, HINTERNET request, DWORD timeoutMs) noexcept;
+
 } // namespace vx

@@ -15,10 +15,6 @@ namespace {
 constexpr wchar_t kUserAgent[] = L"VelantrixUpdate/" VX_VERSION_STRING;
 constexpr std::size_t kPieceSize = 16 * 1024;
 
-bool SetNumberOption(const WinHttpCalls& winHttp, HINTERNET handle, DWORD option, DWORD value) noexcept {
-    return winHttp.setOption(handle, option, &value, sizeof value) != FALSE;
-}
-
 // A call that failed only after waiting out the bound ran into the time-out,
 // whatever code it gives: Wine reports a response that never came as an
 // invalid one.
@@ -47,25 +43,8 @@ UniqueWinHttpHandle OpenRequest(const WinHttpCalls& winHttp, HINTERNET connectio
                                 DWORD timeoutMs) noexcept {
     UniqueWinHttpHandle request(winHttp.openRequest(connection, L"GET", target.c_str(), nullptr, WINHTTP_NO_REFERER,
                                                     WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_REFRESH));
-    if (!request) return {};
-    const bool policySet =
-        SetNumberOption(winHttp, request.get(), WINHTTP_OPTION_REDIRECT_POLICY, WINHTTP_OPTION_REDIRECT_POLICY_NEVER);
-    const bool featureSet =
-        SetNumberOption(winHttp, request.get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_REDIRECTS);
-    if (!policySet && !featureSet) return {};
-    // The session's receive time-out does not bound the wait for the
-    // response headers everywhere; this option does.
-    if (!SetNumberOption(winHttp, request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, timeoutMs)) return {};
+    if (!request || !ForbidRedirectsAndBoundResponse(winHttp, request.get(), timeoutMs)) return {};
     return request;
-}
-
-std::optional<DWORD> StatusCode(const WinHttpCalls& winHttp, HINTERNET request) noexcept {
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    if (!winHttp.queryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                              WINHTTP_HEADER_NAME_BY_INDEX, &value, &size, WINHTTP_NO_HEADER_INDEX))
-        return std::nullopt;
-    return value;
 }
 
 FetchResult ReadBody(const WinHttpCalls& winHttp, HINTERNET request, DWORD timeoutMs, std::uint64_t limit,
@@ -110,7 +89,7 @@ FetchResult FetchOrThrow(const ReleaseServer& server, std::string_view fileName,
     // Wine's WinHttpSendRequest already waits for the response headers; the
     // failure shows only in WinHttpReceiveResponse: count from the send.
     if (!winHttp.receiveResponse(request.get(), nullptr)) return FromError(GetLastError(), waitStart, server.timeoutMs);
-    const std::optional<DWORD> status = StatusCode(winHttp, request.get());
+    const std::optional<DWORD> status = QueryNumberHeader(winHttp, request.get(), WINHTTP_QUERY_STATUS_CODE);
     if (!status || *status != 200) return FetchResult::HttpError;
     return ReadBody(winHttp, request.get(), server.timeoutMs, limit, sink, progress, cancel);
 }

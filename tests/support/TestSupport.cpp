@@ -287,13 +287,13 @@ std::vector<std::wstring> ModulesOf(DWORD processId) {
     return modules;
 }
 
-bool HasModule(DWORD processId, std::wstring_view fileName) {
+std::wstring LoadedModulePath(DWORD processId, std::wstring_view fileName) {
     const std::wstring wanted(fileName);
     for (const std::wstring& path : ModulesOf(processId)) {
         const std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
-        if (CompareStringOrdinal(name.c_str(), -1, wanted.c_str(), -1, TRUE) == CSTR_EQUAL) return true;
+        if (CompareStringOrdinal(name.c_str(), -1, wanted.c_str(), -1, TRUE) == CSTR_EQUAL) return path;
     }
-    return false;
+    return {};
 }
 
 } // namespace vx::test

@@ -107,7 +107,10 @@ HWND WaitForProcessMessageBox(DWORD processId, HWND except, std::chrono::millise
 void AnswerMessageBox(HWND box, int button);
 // The full paths of the modules loaded in another process of this build's bitness.
 std::vector<std::wstring> ModulesOf(DWORD processId);
-// Whether that process has a module of the file name loaded (letter case ignored).
-bool HasModule(DWORD processId, std::wstring_view fileName);
+// The path of that process's module of the file name (letter case ignored), or empty.
+std::wstring LoadedModulePath(DWORD processId, std::wstring_view fileName);
+inline bool HasModule(DWORD processId, std::wstring_view fileName) {
+    return !LoadedModulePath(processId, fileName).empty();
+}
 
 } // namespace vx::test
