@@ -27,21 +27,8 @@ namespace {
 
 using namespace vx::test;
 
-// The Uninstall key lies in the build's own registry view, the settings key in the 32-bit one.
-constexpr bool kOwnView64 = sizeof(void*) == 8;
-constexpr wchar_t kUninstallKey[] = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velantrix";
 constexpr wchar_t kEnglishTitle[] = L"Velantrix - Make your games and internet run faster";
 constexpr DWORD kStopped = 2; // the setup's exit code when it stopped with nothing changed
-
-std::wstring SetupPath() {
-    return WindowsPathFromEnvironment("VELANTRIX_SETUP");
-}
-
-std::wstring ShellFolder(int csidl) {
-    wchar_t path[MAX_PATH]{};
-    SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-    return path;
-}
 
 std::wstring DefaultFolder() {
     return ShellFolder(CSIDL_PROGRAM_FILES) + L"\\TOLVEN\\Velantrix";

@@ -327,19 +327,7 @@ void ExerciseUpdater(const PlantedFolder& folder) {
 // The setup program of this build, started silently from the planted folder:
 // it installs the program into a folder of its own.
 
-std::wstring SetupPath() {
-    return WindowsPathFromEnvironment("VELANTRIX_SETUP");
-}
-
-std::wstring ShellFolder(int csidl) {
-    wchar_t path[MAX_PATH]{};
-    SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-    return path;
-}
-
 void ExerciseSetup(const PlantedFolder& folder) {
-    constexpr bool kOwnView64 = sizeof(void*) == 8;
-    constexpr wchar_t kUninstallKey[] = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velantrix";
     DeleteSettingsKey();
     TemporaryFolder target;
     const std::wstring installFolder = target.Path() + L"Velantrix";

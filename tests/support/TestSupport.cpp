@@ -3,6 +3,7 @@
 #include "core/Constants.h"
 #include "ui/toolkit/Application.h"
 
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <cstdlib>
@@ -274,6 +275,16 @@ HWND WaitForProcessMessageBox(DWORD processId, HWND except, std::chrono::millise
 void AnswerMessageBox(HWND box, int button) {
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
     WaitUntil([&] { return !IsWindow(box); }, std::chrono::seconds(10));
+}
+
+std::wstring SetupPath() {
+    return WindowsPathFromEnvironment("VELANTRIX_SETUP");
+}
+
+std::wstring ShellFolder(int csidl) {
+    wchar_t path[MAX_PATH]{};
+    SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
 }
 
 std::vector<std::wstring> ModulesOf(DWORD processId) {

@@ -53,6 +53,13 @@ HWND FindChild(HWND root, std::wstring_view className, std::wstring_view text);
 
 // A Linux path handed to the tests in the environment, as a Windows path (drive Z:).
 std::wstring WindowsPathFromEnvironment(const char* name);
+// The setup program of this build (VELANTRIX_SETUP).
+std::wstring SetupPath();
+// A shell folder (a CSIDL_ number), without a trailing backslash.
+std::wstring ShellFolder(int csidl);
+// The setup's Add/Remove Programs entry, in the build's own registry view.
+inline constexpr bool kOwnView64 = sizeof(void*) == 8;
+inline constexpr wchar_t kUninstallKey[] = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velantrix";
 std::wstring BuiltProgramPath(); // Velantrix.exe of this build
 std::wstring ArtifactsFolder();  // where screenshots and printouts go, ending in a backslash
 std::wstring TestFolder();       // the folder of the running test program, ending in a backslash
