@@ -451,6 +451,32 @@ TEST_F(Pictures, StoredDecodedAndEqualToTheirPngSourcesPixelForPixel) {
     }
 }
 
+// An opaque picture is painted by a plain copy, so "opaque" must mean that not
+// one pixel lets anything show through.
+TEST_F(Pictures, APictureIsOpaqueExactlyWhenEveryPixelIs) {
+    int opaque = 0;
+    int seeThrough = 0;
+    for (const wchar_t* name : {res::kBackground, res::kTopLogo, res::kNavButton1, res::kNavButton2, res::kNavButton3,
+                                res::kNavButton4, res::kBanner, res::kLargeIcon}) {
+        SCOPED_TRACE(Narrow(name));
+        const ui::DibImage image = ui::DecodePicture(AsBytes(Bytes(name, RT_RCDATA)), ui::AlphaForm::Premultiplied);
+        const Picture p = FromDib(image);
+        ASSERT_TRUE(p.ok());
+        bool everyPixel = true;
+        for (UINT y = 0; y < p.height; ++y)
+            for (UINT x = 0; x < p.width; ++x) everyPixel = everyPixel && p.Alpha(x, y) == 255;
+        EXPECT_EQ(image.opaque, everyPixel);
+        ++(everyPixel ? opaque : seeThrough);
+    }
+    EXPECT_GT(opaque, 0);
+    EXPECT_GT(seeThrough, 0);
+    // One pixel short of full alpha, at the very end, is enough to see through.
+    std::string background(Bytes(res::kBackground, RT_RCDATA));
+    ASSERT_TRUE(ui::DecodePicture(AsBytes(background), ui::AlphaForm::Premultiplied).opaque);
+    background.back() = '\xfe';
+    EXPECT_FALSE(ui::DecodePicture(AsBytes(background), ui::AlphaForm::Premultiplied).opaque);
+}
+
 TEST_F(Pictures, ADecodedPictureCutShortOrWithoutItsHeaderIsRefused) {
     const std::string_view stored = Bytes(res::kTopLogo, RT_RCDATA);
     ASSERT_GT(stored.size(), 16u);

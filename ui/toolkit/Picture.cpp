@@ -28,6 +28,11 @@ void Picture::Paint(HDC dc) noexcept {
     const Bounds& b = GetBounds();
     const int width = stretch_ ? b.width : image_.width;
     const int height = stretch_ ? b.height : image_.height;
+    if (image_.opaque && width == image_.width && height == image_.height) {
+        // Nothing shows through: a plain copy draws the same pixels, and far faster.
+        BitBlt(dc, b.left, b.top, width, height, source.get(), 0, 0, SRCCOPY);
+        return;
+    }
     SetStretchBltMode(dc, HALFTONE);
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     // gdi32's own entry point: msimg32, which offers it as AlphaBlend, is not a

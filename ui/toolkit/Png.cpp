@@ -45,6 +45,17 @@ BYTE Premultiply(BYTE channel, BYTE alpha) noexcept {
     return static_cast<BYTE>((channel * alpha + 127) / 255); // rounded to the nearest
 }
 
+bool EveryPixelOpaque(const DibImage& image) noexcept {
+    DIBSECTION section{};
+    if (GetObjectW(image.bitmap.get(), sizeof section, &section) != sizeof section || !section.dsBm.bmBits)
+        return false;
+    const auto* pixels = static_cast<const BYTE*>(section.dsBm.bmBits);
+    const std::size_t size = static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 4;
+    for (std::size_t i = 3; i < size; i += 4)
+        if (pixels[i] != 255) return false;
+    return true;
+}
+
 } // namespace
 
 BITMAPINFO TopDown32BitInfo(int width, int height) noexcept {
@@ -141,7 +152,9 @@ DibImage LoadDecodedPicture(std::span<const std::byte> data, AlphaForm form) noe
 }
 
 DibImage DecodePicture(std::span<const std::byte> data, AlphaForm form) noexcept {
-    return IsDecodedPicture(data) ? LoadDecodedPicture(data, form) : DecodePng(data, form);
+    DibImage image = IsDecodedPicture(data) ? LoadDecodedPicture(data, form) : DecodePng(data, form);
+    image.opaque = image && EveryPixelOpaque(image);
+    return image;
 }
 
 } // namespace vx::ui

@@ -20,6 +20,7 @@ struct DibImage {
     UniqueBitmap bitmap;
     int width = 0;
     int height = 0;
+    bool opaque = false; // every pixel fully opaque: nothing behind it shows through
     explicit operator bool() const noexcept { return static_cast<bool>(bitmap); }
 };
 
@@ -41,7 +42,7 @@ inline constexpr char kDecodedPictureMagic[8] = {'V', 'X', 'D', 'I', 'B', '3', '
 // data is not such a picture or is cut short.
 DibImage LoadDecodedPicture(std::span<const std::byte> data, AlphaForm form) noexcept;
 
-// A picture resource in either form: stored decoded, or PNG.
+// A picture resource in either form: stored decoded, or PNG; `opaque` is set.
 DibImage DecodePicture(std::span<const std::byte> data, AlphaForm form) noexcept;
 
 } // namespace vx::ui
