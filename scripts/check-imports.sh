@@ -4,8 +4,8 @@
 # its import table would be looked up in the program's own folder first, before
 # the program can restrict where libraries come from. Those are loaded at run
 # time from the system folder instead (core/SystemLibrary.h).
-# It also fails on a function that Windows XP does not have: the program would
-# not start there at all. Those are looked up at run time where they exist.
+# It also fails on a function that Windows 2000 or XP does not have: the program
+# would not start there at all. Those are looked up at run time where they exist.
 # Usage: scripts/check-imports.sh BUILD_DIR
 # VELANTRIX_OBJDUMP names the objdump to use (the check's own test passes a stand-in).
 set -euo pipefail
@@ -15,13 +15,15 @@ build=${1:?usage: check-imports.sh BUILD_DIR}
 allowed=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll shlwapi.dll comdlg32.dll
           msvcrt.dll imm32.dll ntdll.dll "
 
-# Functions of those libraries that appeared after Windows XP, with the libraries
-# they are checked in. Windows XP's kernel32 has no 64-bit tick count, slim
+# Functions of those libraries that appeared after Windows 2000 (vectored
+# exception handling came with XP) or after XP, with the libraries they are
+# checked in. Windows XP's kernel32 has no 64-bit tick count, slim
 # reader/writer locks, condition variables, one-time initialisation, fibre
 # local storage or library search settings; its msvcrt has none of the checked
 # ("_s") string functions.
 checked_dlls=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll msvcrt.dll "
 denied_functions="
+  AddVectoredExceptionHandler RemoveVectoredExceptionHandler
   GetTickCount64 InterlockedCompareExchange64
   InitializeSRWLock AcquireSRWLockExclusive AcquireSRWLockShared ReleaseSRWLockExclusive ReleaseSRWLockShared
   TryAcquireSRWLockExclusive TryAcquireSRWLockShared
@@ -95,7 +97,7 @@ for program in "${programs[@]}"; do
     case "$checked_dlls" in *" $dll "*) ;; *) continue ;; esac
     case " $(echo $denied_functions) " in
       *" $function "*)
-        echo "check-imports: $program imports $function from $dll, which Windows XP does not have" >&2
+        echo "check-imports: $program imports $function from $dll, which Windows 2000 or XP does not have" >&2
         status=1
         ;;
     esac

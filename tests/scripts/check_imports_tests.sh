@@ -38,6 +38,7 @@ check "$work/ok" || fail "programs with only older functions were refused: $(cat
 # Each denied function, imported by one program; the other program is clean.
 cases=(
   "GetTickCount64|kernel32.dll|return (int)GetTickCount64();"
+  "AddVectoredExceptionHandler|kernel32.dll|return AddVectoredExceptionHandler(1, nullptr) != nullptr;"
   "AcquireSRWLockExclusive|kernel32.dll|SRWLOCK lock = SRWLOCK_INIT; AcquireSRWLockExclusive(&lock); return 0;"
   "InitOnceExecuteOnce|kernel32.dll|static INIT_ONCE once = INIT_ONCE_STATIC_INIT; return !InitOnceExecuteOnce(&once, Once, nullptr, nullptr);"
   "SetDefaultDllDirectories|kernel32.dll|return SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);"
@@ -50,7 +51,7 @@ for entry in "${cases[@]}"; do
   if check "$dir"; then
     fail "$function was not refused"
   else
-    grep -qx "check-imports: Velantrix.exe imports $function from $dll, which Windows XP does not have" "$work/out" ||
+    grep -qx "check-imports: Velantrix.exe imports $function from $dll, which Windows 2000 or XP does not have" "$work/out" ||
       fail "$function: unexpected message: $(cat "$work/out")"
     grep -q "VelantrixUpdate.exe" "$work/out" && fail "$function: the clean program was named: $(cat "$work/out")"
   fi
