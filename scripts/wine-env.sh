@@ -7,7 +7,8 @@
 #   vx_make_prefix DIR     creates a 64-bit prefix (a 32-bit program then sees the
 #                          registry as on 64-bit Windows) with a virtual desktop,
 #                          so that windows get frames and every process shares one desktop
-#   vx_start_xvfb          starts a virtual frame buffer and exports DISPLAY
+#   vx_start_xvfb          starts a virtual frame buffer on a display it chooses
+#                          itself and exports DISPLAY
 #   vx_stop_wine           ends the prefix's wineserver and the frame buffer
 #   vx_open_scratch_prefix NAME
 #                          a throwaway prefix (/tmp/velantrix-NAME-prefix.*, in
@@ -157,21 +158,33 @@ vx_link_korean_font() {
   wineserver -w
 }
 
+# Xvfb chooses a free display itself and writes its number once it is ready
+# (-displayfd): a display picked by looking for a free socket could be taken by
+# another run at the same moment, and this run would then go on on a display
+# that the other one owns and ends.
 vx_start_xvfb() {
-  local n
-  for n in $(seq 90 140); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-      VX_XVFB_PID=$!
-      export DISPLAY=":$n"
-      local i
-      for i in $(seq 1 100); do
-        [ -e "/tmp/.X11-unix/X$n" ] && return 0
-        sleep 0.05
-      done
+  local answer i n=
+  answer=$(mktemp /tmp/velantrix-xvfb.XXXXXX) || vx_fail "could not make a file for the display number" || return 1
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$answer" >/dev/null 2>&1 &
+  VX_XVFB_PID=$!
+  for i in $(seq 1 200); do
+    # The number is complete once its line ends.
+    if [ "$(wc -l <"$answer")" -ge 1 ]; then
+      n=$(tr -dc 0-9 <"$answer")
+      break
     fi
+    kill -0 "$VX_XVFB_PID" 2>/dev/null || break
+    sleep 0.05
   done
-  vx_fail "could not start Xvfb on any display from :90 to :140"
+  rm -f "$answer"
+  if [ -z "$n" ]; then
+    kill "$VX_XVFB_PID" 2>/dev/null || true
+    wait "$VX_XVFB_PID" 2>/dev/null || true
+    VX_XVFB_PID=
+    vx_fail "could not start Xvfb (it named no display within 10 s)"
+    return 1
+  fi
+  export DISPLAY=":$n"
 }
 
 vx_stop_wine() {
