@@ -31,7 +31,7 @@ version=$(sed -n 's/^#define VX_VERSION_\(MAJOR\|MINOR\|RELEASE\|BUILD\) \([0-9]
 # The certificate is checked before anything is built: a release takes minutes.
 codesign=OFF
 if [ -n "${VELANTRIX_CODESIGN_PKCS12:-}" ]; then
-  signer=$(bash "$root/scripts/codesign.sh" --check) || { echo "release.sh: the code-signing certificate is refused" >&2; exit 1; }
+  signer=$(bash "$root/scripts/codesign.sh" --check) || exit 1
   echo "release.sh: $signer"
   codesign=ON
 else
