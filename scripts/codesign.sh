@@ -64,8 +64,9 @@ log=$(mktemp /tmp/velantrix-codesign.XXXXXX)
 trap 'rm -f "$new" "$log"' EXIT
 rm -f "$new"
 if ! osslsigncode sign -pkcs12 "$pkcs12" -readpass "$password" -h sha256 -n "$description" -i "$home" \
-  "${timestamp[@]}" -in "$in" -out "$new" >/dev/null 2>"$log"; then
-  reason=$(grep -m1 -v '^\s*$' "$log" || true)
+  "${timestamp[@]}" -in "$in" -out "$new" >"$log" 2>&1; then
+  # Its first line that says why (osslsigncode 2.5 writes it to standard output, later versions to standard error).
+  reason=$(grep -m1 -iE 'failure|failed .|error|wrong' "$log" || true)
   fail "signing $in failed${timestamp:+ (time stamp from $VELANTRIX_TIMESTAMP_URL)}: $reason"
 fi
 chmod --reference="$in" "$new"
