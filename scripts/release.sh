@@ -42,8 +42,10 @@ setup_name() { echo "VelantrixSetup-$version$([ "$1" = x64 ] && echo -x64 || tru
 
 # VELANTRIX_RELEASE_SKIP_BUILD=1 signs the setup programs already in the dist folder (the tests do this).
 if [ "${VELANTRIX_RELEASE_SKIP_BUILD:-0}" != 1 ]; then
-  # Made anew, so that no earlier build's setup program (unsigned, or signed by another certificate) is released.
+  # Made anew, so that no earlier build's setup program (unsigned, or signed by another certificate) is
+  # released, and a release that fails leaves nothing that names setup programs it did not make.
   for arch in x86 x64; do rm -f "$dist/$(setup_name "$arch")"; done
+  rm -rf "$dist/release.txt" "$dist/release.txt.sig" "$dist/winget/$version"
   for arch in x86 x64; do
     bash "$root/scripts/build.sh" "$arch" "${VELANTRIX_RELEASE_BUILD_DIR:-$root/build/release}-$arch" \
       -DVELANTRIX_TESTS=OFF -DVELANTRIX_RELEASE_KEY="$built_in" -DVELANTRIX_DIST_DIR="$dist" \
