@@ -3,6 +3,7 @@
 # the signing tests use, in DIR:
 #   ca.crt             the authority, the only one a verification trusts
 #   codesign.p12       "Velantrix Test Publisher", with the code-signing usage
+#   codesign.crt       its certificate alone, which a verification requires of the signer
 #   plain.p12          a certificate of the same authority without it
 #   password           the password of both PKCS#12 files
 # New ones for every build folder: no test depends on a key kept anywhere. They
