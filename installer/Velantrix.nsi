@@ -1,7 +1,8 @@
 ﻿; Velantrix setup: one script for both builds.
 ;
 ;   makensis -DVX_ARCH=x86|x64 -DVX_VERSION=3.12.7.2015 -DVX_BIN_DIR=<folder of Velantrix.exe>
-;            -DVX_ICON=<icon> -DVX_HOME_URL=<url> -DVX_SUPPORT_URL=<url> -DVX_OUT_FILE=<setup.exe> Velantrix.nsi
+;            -DVX_ICON=<icon> -DVX_HOME_URL=<url> -DVX_SUPPORT_URL=<url> -DVX_OUT_FILE=<setup.exe>
+;            [-DVX_SIGN_SCRIPT=<scripts/codesign.sh>] Velantrix.nsi
 ;
 ; The build (installer/CMakeLists.txt) passes the version and the addresses
 ; from the program's own constants. The installer takes /S (silent),
@@ -50,6 +51,12 @@ Unicode true
 
 Name "${VX_NAME}"
 OutFile "${VX_OUT_FILE}"
+; A signed release: the uninstaller is signed in place before it is packed
+; (VX_SIGN_SCRIPT: scripts/codesign.sh). makensis compares the command's raw
+; status, so only "= 0" holds what it says.
+!ifdef VX_SIGN_SCRIPT
+  !uninstfinalize 'bash "${VX_SIGN_SCRIPT}" "${VX_NAME} Uninstall" "%1"' = 0
+!endif
 InstallDir "${VX_PROGRAM_FILES}\TOLVEN\Velantrix"
 InstallDirRegKey HKLM "${VX_UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin

@@ -2,8 +2,11 @@
 # Brings a Debian 12 machine to the state the build and the tests need:
 # the i686 and x86-64 mingw-w64 C++ compilers, 64-bit Wine with 32-bit support, Xvfb,
 # ImageMagick for screenshots, chmcmd for the help file, a Korean font, NSIS for
-# the setup programs, Python 3 (the build stores the pictures already decoded) and
-# OpenSSL (the updater tests sign release information with a throwaway key).
+# the setup programs, Python 3 (the build stores the pictures already decoded; the
+# release tests read the package manifests with its YAML module), OpenSSL (the
+# updater tests sign release information with a throwaway key) and osslsigncode
+# (the release signs the programs and setup programs; the tests sign with a
+# throwaway certificate).
 # Idempotent: a second run finds everything present and returns in seconds.
 set -euo pipefail
 
@@ -37,6 +40,8 @@ declare -A wanted=(
   [nsis]=/usr/bin/makensis
   [python3]=/usr/bin/python3
   [openssl]=/usr/bin/openssl
+  [osslsigncode]=/usr/bin/osslsigncode
+  [python3-yaml]=/usr/lib/python3/dist-packages/yaml/__init__.py
 )
 
 # The tests read dates and texts as United States English shows them, under

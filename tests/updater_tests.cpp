@@ -327,8 +327,9 @@ TEST_F(UpdaterRun, InstallsAVerifiedNewerReleaseSilentlyIntoItsFolder) {
 }
 
 TEST_F(UpdaterRun, WholeLoopWithTheRealSetupProgram) {
-    // The real setup program, announcing 3.12.7.2016: the updater installs it
-    // into its own folder, and the next start of Velantrix records the update.
+    // The real setup program, announcing 3.12.7.2016 and signed as a release
+    // is: the updater installs it into its own folder, and the next start of
+    // Velantrix records the update. With one byte changed it is refused.
     const std::string setup = ReadBytes(test::WindowsPathFromEnvironment("VELANTRIX_NEXT_SETUP"));
     ASSERT_GT(setup.size(), 100000u) << "no setup program of the next version was built";
     PublishRelease(ReleaseText("velantrix", "3.12.7.2016", kInstallerName, setup.size(), Hex(*Sha256Of(setup))));
@@ -340,6 +341,15 @@ TEST_F(UpdaterRun, WholeLoopWithTheRealSetupProgram) {
     ASSERT_EQ(install.WaitForExit(120s), 0u) << "the current version did not install";
     ASSERT_TRUE(test::FileExists(updater_));
     ASSERT_TRUE(test::CopyFileTo(test::WindowsPathFromEnvironment("VELANTRIX_UPDATER_TEST_EXE"), updater_));
+    std::string changed = setup;
+    changed[changed.size() / 2] ^= 0x01;
+    server_.PutFile(kInstallerName, changed);
+    Start();
+    ExpectOutcome(UpdateOutcome::BadInstaller);
+    CloseUpdater();
+    EXPECT_TRUE(DownloadFolders().empty()) << "the changed setup program was left behind";
+
+    server_.PutFile(kInstallerName, setup);
     const auto started = std::chrono::steady_clock::now();
     Start();
     ASSERT_TRUE(WaitForStatus(OutcomeText(Language::English, UpdateOutcome::Updated), 180s)) << Narrow(Status());
