@@ -210,7 +210,26 @@ Snapshot LocationsOf(const Snapshot& all) {
 
 namespace {
 
+// Where Wine's display driver records the display devices again whenever a
+// process connects to the display (dates, device links, new adapter keys):
+// it changes with every program started, whatever the program does.
+bool RewrittenAtEveryProcessStart(const std::wstring& path) {
+    static const wchar_t* const kDisplayDeviceKeys[] = {
+        L"System\\CurrentControlSet\\Control\\Class",
+        L"System\\CurrentControlSet\\Control\\Video",
+        L"System\\CurrentControlSet\\Control\\DeviceClasses",
+        L"System\\CurrentControlSet\\Control\\ServiceCurrent",
+        L"System\\CurrentControlSet\\Enum\\DISPLAY",
+        L"System\\CurrentControlSet\\Hardware Profiles\\Current\\System\\CurrentControlSet\\Control\\Video",
+        L"Hardware\\DEVICEMAP\\VIDEO",
+    };
+    for (const wchar_t* key : kDisplayDeviceKeys)
+        if (CompareStringOrdinal(path.c_str(), -1, key, -1, TRUE) == CSTR_EQUAL) return true;
+    return false;
+}
+
 void DumpKey(HKEY root, const std::wstring& path, const std::wstring& prefix, std::map<std::wstring, RegValue>& dump) {
+    if (root == HKEY_LOCAL_MACHINE && RewrittenAtEveryProcessStart(path)) return;
     UniqueRegKey key;
     if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, key.put()) != ERROR_SUCCESS) return;
     std::vector<BYTE> data(1 << 16);
@@ -237,8 +256,21 @@ void DumpKey(HKEY root, const std::wstring& path, const std::wstring& prefix, st
 
 } // namespace
 
-std::map<std::wstring, RegValue> DumpRegistry() {
-    std::map<std::wstring, RegValue> dump;
+std::vector<std::string> DumpDifferences(const RegistryDump& before, const RegistryDump& after) {
+    std::vector<std::string> differences;
+    for (const auto& [name, value] : before) {
+        const auto found = after.find(name);
+        if (found == after.end()) differences.push_back("removed " + Narrow(name));
+        else if (!(found->second == value))
+            differences.push_back("changed " + Narrow(name) + ": " + Describe(value) + " to " + Describe(found->second));
+    }
+    for (const auto& [name, value] : after)
+        if (!before.contains(name)) differences.push_back("added " + Narrow(name) + ": " + Describe(value));
+    return differences;
+}
+
+RegistryDump DumpRegistry() {
+    RegistryDump dump;
     // The 64-bit view shows the 32-bit one below Wow6432Node.
     DumpKey(HKEY_LOCAL_MACHINE, L"", L"HKLM\\", dump);
     DumpKey(HKEY_CURRENT_USER, L"", L"HKCU\\", dump);

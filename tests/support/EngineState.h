@@ -66,8 +66,12 @@ Snapshot TakeSnapshot();
 Snapshot LocationsOf(const Snapshot& all);
 
 // Every value of HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER (both registry
-// views), keyed by its full path.
-std::map<std::wstring, RegValue> DumpRegistry();
+// views), keyed by its full path; without the display devices that Wine
+// records anew at every process start.
+using RegistryDump = std::map<std::wstring, RegValue>;
+RegistryDump DumpRegistry();
+// "changed HKLM\...|name", "added ...", "removed ..." for every value that differs.
+std::vector<std::string> DumpDifferences(const RegistryDump& before, const RegistryDump& after);
 
 // A command-line run of the program of this build: its exit code (nothing when
 // it did not end within the bound) and what it wrote to its standard handles.
