@@ -21,8 +21,8 @@ bool WriteWide(HANDLE handle, const std::wstring& text) {
 
 // Redirected output is read by scripts: UTF-8 text.
 void WriteBytes(HANDLE handle, const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     if (size <= 0) return;
     std::string bytes(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
@@ -34,8 +34,7 @@ void WriteBytes(HANDLE handle, const std::wstring& text) {
 bool AttachToParentConsole() {
     using AttachConsoleFunction = BOOL(WINAPI*)(DWORD);
     const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    const auto attach =
-        kernel ? FunctionCast<AttachConsoleFunction>(GetProcAddress(kernel, "AttachConsole")) : nullptr;
+    const auto attach = kernel ? FunctionCast<AttachConsoleFunction>(GetProcAddress(kernel, "AttachConsole")) : nullptr;
     return attach && attach(ATTACH_PARENT_PROCESS);
 }
 

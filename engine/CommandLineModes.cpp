@@ -23,23 +23,22 @@ struct OptionName {
 // The WindowsCombo items (by item index); Windows 11 reports itself as 10,
 // 8.1 counts as 8, and Windows 2000 is the list's "Server 2000".
 constexpr OptionName kWindowsNames[] = {
-    {L"11", 0},          {L"10", 0},         {L"8.1", 1},        {L"8", 1},          {L"7", 2},
-    {L"vista", 3},       {L"xp", 4},         {L"server2012", 5}, {L"server2008", 6}, {L"server2003", 7},
-    {L"server2000", 8},  {L"2000", 8},
+    {L"11", 0}, {L"10", 0},         {L"8.1", 1},        {L"8", 1},          {L"7", 2},          {L"vista", 3},
+    {L"xp", 4}, {L"server2012", 5}, {L"server2008", 6}, {L"server2003", 7}, {L"server2000", 8}, {L"2000", 8},
 };
 constexpr OptionName kProcessorNames[] = {{L"intel", 0}, {L"amd", 1}, {L"via", 2}};
 // The ModemCombo items: "Cable | DSL | Wi-Fi", "Verizon FiOS | Wi-Fi", "Dial-up 56k", "Satellite",
 // the telephones, "LTE | 4G | 3G | 2G | Edge Modem", "Local Area Network", "ISDN", "T1 | T3 | OC3 | OC12+".
 constexpr OptionName kConnectionNames[] = {
-    {L"cable", 0},     {L"dsl", 0},   {L"wifi", 0},   {L"fios", 1}, {L"dialup", 2}, {L"satellite", 3},
-    {L"phone", 4},     {L"mobile", 5}, {L"lte", 5},   {L"lan", 6},  {L"isdn", 7},   {L"t1", 8},
+    {L"cable", 0}, {L"dsl", 0},    {L"wifi", 0}, {L"fios", 1}, {L"dialup", 2}, {L"satellite", 3},
+    {L"phone", 4}, {L"mobile", 5}, {L"lte", 5},  {L"lan", 6},  {L"isdn", 7},   {L"t1", 8},
 };
 constexpr OptionName kSpeedNames[] = {{L"boost", 0}, {L"max", 1}};
 
 struct OptionKind {
     std::wstring_view name; // as typed before the "="
     std::span<const OptionName> values;
-    std::optional<int> OptimiseOptions::* field;
+    std::optional<int> OptimiseOptions::*field;
 };
 
 const std::array<OptionKind, 4> kOptionKinds = {{
@@ -243,8 +242,7 @@ int RunRestoreMode(const std::vector<std::wstring>& options, const CommandLineMo
         // A backup without the list of written locations is undone with what
         // the main window would pre-select: the detected edition and the stored connection.
         const int internetType = settings::ReadStoredChoices().internetType;
-        return RunRestore(DetectedVersionCode(), internetType) == RunOutcome::Completed ? kModeDone
-                                                                                        : kModeIncomplete;
+        return RunRestore(DetectedVersionCode(), internetType) == RunOutcome::Completed ? kModeDone : kModeIncomplete;
     } catch (...) {
         return kModeIncomplete;
     }

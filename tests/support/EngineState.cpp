@@ -262,7 +262,8 @@ std::vector<std::string> DumpDifferences(const RegistryDump& before, const Regis
         const auto found = after.find(name);
         if (found == after.end()) differences.push_back("removed " + Narrow(name));
         else if (!(found->second == value))
-            differences.push_back("changed " + Narrow(name) + ": " + Describe(value) + " to " + Describe(found->second));
+            differences.push_back("changed " + Narrow(name) + ": " + Describe(value) + " to " +
+                                  Describe(found->second));
     }
     for (const auto& [name, value] : after)
         if (!before.contains(name)) differences.push_back("added " + Narrow(name) + ": " + Describe(value));
