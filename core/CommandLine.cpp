@@ -39,6 +39,12 @@ bool IsRestoreArgument(std::wstring_view firstArgument) {
     return LowerAscii(firstArgument) == kRestoreArgument;
 }
 
+std::vector<std::wstring> ModeOptions(std::wstring_view commandLine) {
+    std::vector<std::wstring> arguments = SplitCommandLine(commandLine);
+    if (arguments.size() <= 2) return {};
+    return {std::make_move_iterator(arguments.begin() + 2), std::make_move_iterator(arguments.end())};
+}
+
 std::wstring ProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
     while (true) {

@@ -20,6 +20,9 @@ bool IsUpdateCheckArgument(std::wstring_view firstArgument);
 // True when the first argument selects the restore mode ("/restore", any case of A to Z).
 bool IsRestoreArgument(std::wstring_view firstArgument);
 
+// The arguments after the first, which the command-line modes take as their options.
+std::vector<std::wstring> ModeOptions(std::wstring_view commandLine);
+
 // The directory of the program's own file, ending in a backslash.
 std::wstring ProgramFolder();
 

@@ -27,8 +27,11 @@ inline constexpr wchar_t kSettingsFormClass[] = L"TVXSettingsForm";
 
 // The first argument that selects the update-check mode (compared lower-cased).
 inline constexpr wchar_t kCheckUpdateArgument[] = L"/checkupdate";
-// The first argument that selects the restore mode of the uninstaller and of administrators.
+// The first arguments of the command-line modes for the uninstaller and for administrators.
 inline constexpr wchar_t kRestoreArgument[] = L"/restore";
+inline constexpr wchar_t kOptimizeArgument[] = L"/optimize";
+inline constexpr wchar_t kStatusArgument[] = L"/status";
+inline constexpr wchar_t kUsageArgument[] = L"/?";
 
 // Files in the program folder.
 inline constexpr wchar_t kProgramFileName[] = L"Velantrix.exe";

@@ -66,6 +66,15 @@ using OwnedDcTraits = NullHandleTraits<HDC, &DeleteDC>;
 using IconTraits = NullHandleTraits<HICON, &DestroyIcon>;
 using MenuTraits = NullHandleTraits<HMENU, &DestroyMenu>;
 using ImageListTraits = NullHandleTraits<HIMAGELIST, &DestroyImageList>;
+// A mutex this thread owns: given up, then closed.
+struct OwnedMutexTraits {
+    using Handle = HANDLE;
+    static Handle empty() noexcept { return nullptr; }
+    static void close(Handle h) noexcept {
+        ReleaseMutex(h);
+        CloseHandle(h);
+    }
+};
 // A COM interface pointer: the one reference it holds is released once.
 template <typename Interface> struct ComTraits {
     using Handle = Interface*;
@@ -84,6 +93,7 @@ using UniqueOwnedDc = UniqueHandle<OwnedDcTraits>;
 using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
 using UniqueImageList = UniqueHandle<ImageListTraits>;
+using OwnedMutex = UniqueHandle<OwnedMutexTraits>;
 template <typename Interface> using UniqueCom = UniqueHandle<ComTraits<Interface>>;
 
 // A device context borrowed with GetDC; given back with ReleaseDC.

@@ -2,7 +2,7 @@
 // layer what it needs of a higher one.
 #include "core/Startup.h"
 #include "core/SystemLibrary.h"
-#include "engine/RestoreMode.h"
+#include "engine/CommandLineModes.h"
 #include "ui/Captions.h"
 #include "ui/NativeHandCursor.h"
 #include "ui/NativeHintWindow.h"
@@ -37,6 +37,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     vx::StartupModes modes;
     modes.updateCheck = RunUpdateCheck;
     modes.userInterface = RunUserInterface;
-    modes.restore = vx::RunRestoreMode;
+    modes.restore = [](const std::vector<std::wstring>& options) { return vx::RunRestoreMode(options); };
+    modes.optimise = [](const std::vector<std::wstring>& options) { return vx::RunOptimiseMode(options); };
+    modes.status = [](const std::vector<std::wstring>& options) { return vx::RunStatusMode(options); };
+    modes.usage = vx::ShowCommandLineUsage;
     return vx::RunStartup(GetCommandLineW(), modes);
 }

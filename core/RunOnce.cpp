@@ -15,6 +15,10 @@ constexpr const wchar_t* kInstanceWindowClasses[] = {kAboutFormClass, kSettingsF
 
 constexpr DWORD kPollIntervalMs = 50;
 
+// In the machine's global name space, so that runs in other sessions (a
+// deployment service, a remote administrator) are held back as well.
+constexpr wchar_t kCommandLineRunMutex[] = L"Global\\TOLVEN.Velantrix.CommandLineRun";
+
 } // namespace
 
 bool FindRunningInstance(std::wstring_view windowClassName, bool activate) noexcept {
@@ -41,6 +45,15 @@ void CloseRunningInstance(UINT timeoutMs) noexcept {
         DWORD_PTR result = 0;
         SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, timeoutMs, &result);
     }
+}
+
+OwnedMutex AcquireCommandLineRunLock(DWORD waitMs) noexcept {
+    UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, kCommandLineRunMutex));
+    if (!mutex) return {};
+    const DWORD result = WaitForSingleObject(mutex.get(), waitMs);
+    // An abandoned lock is owned now: the engine's runs survive being cut short.
+    if (result != WAIT_OBJECT_0 && result != WAIT_ABANDONED) return {};
+    return OwnedMutex(mutex.release());
 }
 
 bool CloseRunningInstanceAndWait(UINT timeoutMs, UINT waitMs) noexcept {

@@ -5,6 +5,7 @@
 #include "core/RunOnce.h"
 #include "core/Settings.h"
 #include "core/StoredDate.h"
+#include "core/Text.h"
 
 #include <string>
 
@@ -21,10 +22,27 @@ void RecordInstallationDates() noexcept {
     }
 }
 
+namespace {
+
+// The mode the first argument names, if it names one of the command-line modes.
+const CommandLineMode* CommandLineModeFor(std::wstring_view firstArgument, const StartupModes& modes) {
+    const std::wstring name = LowerAscii(firstArgument);
+    if (name == kRestoreArgument) return &modes.restore;
+    if (name == kOptimizeArgument) return &modes.optimise;
+    if (name == kStatusArgument) return &modes.status;
+    return nullptr;
+}
+
+} // namespace
+
 int RunStartup(std::wstring_view commandLine, const StartupModes& modes) noexcept {
     try {
-        // The uninstaller's mode must change nothing when there is nothing to restore.
-        if (IsRestoreArgument(FirstArgument(commandLine))) return modes.restore ? modes.restore() : 0;
+        const std::wstring first = FirstArgument(commandLine);
+        // The command-line modes change nothing but what they are for (the
+        // uninstaller's restore nothing at all when there is nothing to restore).
+        if (const CommandLineMode* mode = CommandLineModeFor(first, modes))
+            return *mode ? (*mode)(ModeOptions(commandLine)) : 0;
+        if (first == kUsageArgument) return modes.usage ? modes.usage() : 0;
         RecordInstallationDates();
         bool startInterface = true;
         if (IsUpdateCheckArgument(FirstArgument(commandLine))) {

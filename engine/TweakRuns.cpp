@@ -28,11 +28,13 @@ public:
         });
     }
     void AddChecked(std::function<bool()> step) { steps_.push_back(std::move(step)); }
-    // True when every step was made.
-    bool Run(int stepLimit) const {
-        for (std::size_t i = 0; i < steps_.size(); ++i) {
-            if (static_cast<long long>(i) >= stepLimit) return false;
-            if (!steps_[i]()) return false;
+    // True when every step was made. Each step made counts against stepsLeft,
+    // which runs that follow one another share.
+    bool Run(int& stepsLeft) const {
+        for (const auto& step : steps_) {
+            if (stepsLeft <= 0) return false;
+            if (stepsLeft != kNoStepLimit) --stepsLeft;
+            if (!step()) return false;
         }
         return true;
     }
@@ -102,6 +104,40 @@ bool BackupValueExists(const TweakEntry& entry) {
     return settings::ReadRaw(entry.valueName).has_value();
 }
 
+// The exact registry form of an entry's tuned value.
+RegValue TunedForm(const TweakEntry& entry, int speedSetting) {
+    switch (entry.Kind()) {
+    case TweakKind::String:
+        return StoredForm(entry, {std::wstring(entry.tuned.text), 0});
+    case TweakKind::Integer:
+        return StoredForm(entry, {{}, TunedNumber(entry, speedSetting)});
+    case TweakKind::Binary:
+        break;
+    }
+    return {REG_BINARY, std::vector<BYTE>(entry.tuned.bytes.begin(), entry.tuned.bytes.end())};
+}
+
+// --- The list of written locations ----------------------------------------
+
+// Whether the backup lists the locations written since it was taken.
+bool WritesListed() {
+    return ReadRegRaw(kSettingsRoot, kWrittenKey, kWritesCompleteValue, kView).has_value();
+}
+
+bool ListedAsWritten(const TweakEntry& entry) {
+    return ReadRegRaw(kSettingsRoot, kWrittenKey, OriginalRecordName(entry), kView).has_value();
+}
+
+void SetWritesComplete(bool complete) {
+    WriteRegInteger(kSettingsRoot, kWrittenKey, kWritesCompleteValue, complete ? 1 : 0, kView);
+}
+
+// Whether a restore gives the location back: the backup's list decides, or,
+// for a backup without one, the restore's own inputs.
+bool RestoreTouches(const TweakEntry& entry, bool listed, int versionCode, int internetType) {
+    return listed ? ListedAsWritten(entry) : TweakApplies(entry, versionCode, internetType);
+}
+
 // --- Backup ---------------------------------------------------------------
 
 // A put-back location that held nothing is noted as such: its backup value
@@ -134,8 +170,15 @@ void AddBackupSteps(StepList& steps, bool& complete) {
             else DeleteRegValue(kSettingsRoot, kOriginalsKey, name, kView);
             complete = complete && ReadRegRaw(kSettingsRoot, kOriginalsKey, name, kView) == original;
             if (entry.restore == TweakRestore::PutBack) MarkAbsentOriginal(entry, !original, complete);
+            // Nothing is written yet over this backup.
+            DeleteRegValue(kSettingsRoot, kWrittenKey, name, kView);
+            complete = complete && !ListedAsWritten(entry);
         });
     }
+    steps.Add([&complete] {
+        SetWritesComplete(false);
+        complete = complete && WritesListed();
+    });
     steps.Add([&complete] {
         if (complete) settings::WriteBool(settings::kRestore, true);
     });
@@ -178,15 +221,16 @@ void SetRestoreState(StepList& steps, RestoreState state) {
 // backup values, and every applicable delete location in between.
 void AddLocationSteps(StepList& steps, int versionCode, int internetType) {
     const auto& catalogue = TweakCatalogue();
+    const bool listed = WritesListed();
     for (std::size_t i = 0; i < catalogue.size(); ++i) {
         const TweakEntry& entry = catalogue[i];
-        if (!TweakApplies(entry, versionCode, internetType)) continue;
+        const bool touched = RestoreTouches(entry, listed, versionCode, internetType);
         if (entry.restore == TweakRestore::Delete) {
-            steps.AddChecked([&entry] { return GiveBackOrDelete(entry); });
+            if (touched) steps.AddChecked([&entry] { return GiveBackOrDelete(entry); });
             continue;
         }
         // A backup value that is gone was put back by the unfinished restore this one completes.
-        steps.AddChecked([&entry] { return !BackupValueExists(entry) || PutBack(entry); });
+        if (touched) steps.AddChecked([&entry] { return !BackupValueExists(entry) || PutBack(entry); });
         const bool groupEnds = i + 1 == catalogue.size() || catalogue[i + 1].putBackGroup != entry.putBackGroup;
         if (!groupEnds) continue;
         for (const TweakEntry& member : catalogue) {
@@ -215,7 +259,9 @@ void AddRestoreSteps(StepList& steps, std::int32_t state, int versionCode, int i
         if (entry.restore == TweakRestore::PutBack)
             steps.Add(
                 [&entry] { DeleteRegValue(kSettingsRoot, kAbsentOriginalsKey, OriginalRecordName(entry), kView); });
+        steps.Add([&entry] { DeleteRegValue(kSettingsRoot, kWrittenKey, OriginalRecordName(entry), kView); });
     }
+    steps.Add([] { DeleteRegValue(kSettingsRoot, kWrittenKey, kWritesCompleteValue, kView); });
     steps.AddChecked([] {
         settings::Delete(settings::kRestore);
         return !settings::ReadRaw(settings::kRestore).has_value();
@@ -237,6 +283,59 @@ void WriteTuned(const TweakEntry& entry, int speedSetting) {
     }
 }
 
+// Each location is noted before its first write, so that a run ending
+// between the two leaves nothing tuned that a restore would not give back.
+void AddWriteSteps(StepList& steps, int versionCode, int internetType, int speedSetting, bool& allTook) {
+    const bool listed = WritesListed();
+    if (listed) steps.Add([] { SetWritesComplete(false); });
+    for (const TweakEntry& entry : TweakCatalogue()) {
+        if (!TweakApplies(entry, versionCode, internetType)) continue;
+        if (listed && !ListedAsWritten(entry))
+            steps.AddChecked([&entry] {
+                WriteRegInteger(kSettingsRoot, kWrittenKey, OriginalRecordName(entry), 1, kView);
+                return ListedAsWritten(entry);
+            });
+        steps.Add([&entry, speedSetting, &allTook] {
+            WriteTuned(entry, speedSetting);
+            allTook = allTook && LocationHolds(entry, TunedForm(entry, speedSetting));
+        });
+    }
+    if (listed)
+        steps.Add([&allTook] {
+            if (allTook) SetWritesComplete(true);
+        });
+}
+
+bool TakeBackupWithin(int versionCode, int internetType, int& stepsLeft) {
+    const std::int32_t state = ReadRestoreState();
+    if (state != kNoBackup && !RestoreUnfinished(state)) return true;
+    StepList steps;
+    if (RestoreUnfinished(state)) AddRestoreSteps(steps, state, versionCode, internetType);
+    bool complete = true;
+    AddBackupSteps(steps, complete);
+    return steps.Run(stepsLeft) && complete;
+}
+
+bool WriteTweaksWithin(int versionCode, int internetType, int speedSetting, int& stepsLeft) {
+    StepList steps;
+    bool allTook = true;
+    AddWriteSteps(steps, versionCode, internetType, speedSetting, allTook);
+    return steps.Run(stepsLeft) && allTook;
+}
+
+// Whether every location the optimise wrote (or, for a backup without the
+// list, every one that applies) still holds its tuned value.
+bool TunedValuesInPlace(int versionCode, int internetType) {
+    const bool listed = WritesListed();
+    if (listed && ReadRegInteger(kSettingsRoot, kWrittenKey, kWritesCompleteValue, 0, kView) != 1) return false;
+    const int speedSetting = settings::ReadStoredChoices().speedSetting;
+    for (const TweakEntry& entry : TweakCatalogue()) {
+        if (!RestoreTouches(entry, listed, versionCode, internetType)) continue;
+        if (!LocationHolds(entry, TunedForm(entry, speedSetting))) return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool RestoreAvailable() noexcept {
@@ -249,23 +348,17 @@ void StoreRunChoices(int internetType, int processorType, int speedSetting) noex
 
 bool TakeBackupIfNeeded(int versionCode, int internetType, int stepLimit) noexcept {
     try {
-        const std::int32_t state = ReadRestoreState();
-        if (state != kNoBackup && !RestoreUnfinished(state)) return true;
-        StepList steps;
-        if (RestoreUnfinished(state)) AddRestoreSteps(steps, state, versionCode, internetType);
-        bool complete = true;
-        AddBackupSteps(steps, complete);
-        return steps.Run(stepLimit) && complete;
+        return TakeBackupWithin(versionCode, internetType, stepLimit);
     } catch (...) {
         return false;
     }
 }
 
-void WriteTweaks(int versionCode, int internetType, int speedSetting) noexcept {
+bool WriteTweaks(int versionCode, int internetType, int speedSetting, int stepLimit) noexcept {
     try {
-        for (const TweakEntry& entry : TweakCatalogue())
-            if (TweakApplies(entry, versionCode, internetType)) WriteTuned(entry, speedSetting);
+        return WriteTweaksWithin(versionCode, internetType, speedSetting, stepLimit);
     } catch (...) {
+        return false;
     }
 }
 
@@ -279,15 +372,28 @@ bool RestoreTweaks(int versionCode, int internetType, int stepLimit) noexcept {
     }
 }
 
-RunOutcome RunOptimise(const OptimiseChoices& choices, const RunProgress& progress) noexcept {
+RunOutcome RunOptimise(const OptimiseChoices& choices, const RunProgress& progress, int stepLimit) noexcept {
     try {
         StoreRunChoices(choices.internetType, choices.processorType, choices.speedSetting);
         if (progress && !progress()) return RunOutcome::Stopped;
-        if (!TakeBackupIfNeeded(choices.versionCode, choices.internetType)) return RunOutcome::Failed;
-        WriteTweaks(choices.versionCode, choices.internetType, choices.speedSetting);
-        return RunOutcome::Completed;
+        if (!TakeBackupWithin(choices.versionCode, choices.internetType, stepLimit)) return RunOutcome::Failed;
+        return WriteTweaksWithin(choices.versionCode, choices.internetType, choices.speedSetting, stepLimit)
+                   ? RunOutcome::Completed
+                   : RunOutcome::ValuesRefused;
     } catch (...) {
         return RunOutcome::Failed;
+    }
+}
+
+TuningState ReadTuningState(int versionCode, int internetType) noexcept {
+    try {
+        const std::int32_t state = ReadRestoreState();
+        if (state == kNoBackup)
+            return settings::ReadRaw(settings::kInternetType) ? TuningState::Restored : TuningState::NeverTuned;
+        if (RestoreUnfinished(state)) return TuningState::Changed;
+        return TunedValuesInPlace(versionCode, internetType) ? TuningState::InPlace : TuningState::Changed;
+    } catch (...) {
+        return TuningState::Changed;
     }
 }
 

@@ -134,21 +134,81 @@ TEST_F(EngineSafetyTest, ValuesTheSystemHadAtDeleteLocationsComeBackWithTypeAndD
     EXPECT_EQ(ReadSetting(settings::kRestore), std::nullopt);
 }
 
-TEST_F(EngineSafetyTest, OriginalsAreKeptForEveryDeleteLocationWhateverTheConditions) {
-    // Optimised as Windows 2000 on dial-up: 21 to 31 and 33/34 are not written...
-    PutLocation(21, Dword(3));
-    PutLocation(27, Dword(1000));
-    PutLocation(34, Qword(2));
-    RunOptimise({.versionCode = 0, .internetType = 2, .speedSetting = 0});
-    // ...and someone (another tool, the user) tunes them before the restore.
-    for (int entry : {21, 27, 34}) PutLocation(entry, Dword(1));
-    // A restore as Windows 7 on cable gives the values of before the first run back.
-    RestoreTweaks(5, 0);
-    EXPECT_EQ(ReadLocation(21), Dword(3));
-    EXPECT_EQ(ReadLocation(27), Dword(1000));
-    EXPECT_EQ(ReadLocation(34), Qword(2));
-    // 32 applies to server editions only: the Windows 7 restore leaves it tuned.
+TEST_F(EngineSafetyTest, RestoreGivesBackExactlyWhatTheOptimisesWroteWhateverItsOwnInputs) {
+    Seed();
+    const Snapshot seeded = LocationsOf(TakeSnapshot());
+    // The window's restore as Windows 7 on cable, and as Windows 2000.
+    for (int version : {5, 0}) {
+        SCOPED_TRACE(version);
+        ClearEngineState();
+        Seed();
+        // Windows Server 2003 on dial-up: 21 and 32 are written; 22 to 31, 33 and 34 are not.
+        RunOptimise({.versionCode = 2, .internetType = 2, .speedSetting = 0});
+        // Someone else (another tool, the user) sets locations the program did not write.
+        PutLocation(27, Dword(1));
+        PutLocation(34, Dword(1));
+        EXPECT_TRUE(RestoreTweaks(version, 0));
+        Snapshot expected = seeded;
+        expected[LocationKey(Tweak(27))] = Dword(1);
+        expected[LocationKey(Tweak(34))] = Dword(1);
+        EXPECT_EQ(LocationsOf(TakeSnapshot()), expected);
+        EXPECT_TRUE(ReadValuesUnder(kWrittenKey).empty());
+    }
+    // Optimised as a server on cable and then as a desktop edition on ISDN: the restore undoes both.
+    ClearEngineState();
+    Seed();
+    RunOptimise({.versionCode = 2, .internetType = 0, .speedSetting = 0});
+    RunOptimise({.versionCode = 8, .internetType = 7, .speedSetting = 1});
+    EXPECT_TRUE(RestoreTweaks(-1, 2));
+    EXPECT_EQ(LocationsOf(TakeSnapshot()), seeded);
+}
+
+TEST_F(EngineSafetyTest, BackupOfThePreviousVersionWithOriginalsButNoListIsRestoredAsBefore) {
+    // What the previous version left: the originals, but no list of written locations.
+    Seed();
+    RunOptimise({.versionCode = 2, .internetType = 0, .speedSetting = 1});
+    DeleteKeyTree(kSettingsRoot, kWrittenKey);
+    PutLocation(21, Dword(1)); // tuned by someone else after the backup
+    // Its restore follows its own inputs: 32 applies to server editions only, so
+    // a Windows 7 restore leaves it tuned and gives 21 the original back.
+    EXPECT_TRUE(RestoreTweaks(5, 0));
     EXPECT_EQ(ReadLocation(32), Dword(0));
+    EXPECT_EQ(ReadLocation(21), Dword(3));
+    EXPECT_EQ(ReadLocation(33), Sz(L"N"));
+    EXPECT_EQ(ReadLocation(16), Dword(2));
+    EXPECT_TRUE(ReadOriginals().empty());
+}
+
+// The command line's optimise runs the backup and the writes without progress steps in between.
+TEST_F(EngineSafetyTest, OptimiseEndedAtAnyStepLosesNoOriginal) {
+    Seed();
+    const Snapshot seeded = LocationsOf(TakeSnapshot());
+    const OptimiseChoices choices{.versionCode = 2, .internetType = 0, .processorType = 1, .speedSetting = 1};
+    int steps = 0;
+    for (int limit = 0;; ++limit) {
+        SCOPED_TRACE(limit);
+        for (bool optimiseAgain : {false, true}) {
+            ClearEngineState();
+            Seed();
+            if (RunOptimise(choices, {}, limit) == RunOutcome::Completed) {
+                steps = limit;
+                break;
+            }
+            if (optimiseAgain) {
+                EXPECT_EQ(RunOptimise(choices), RunOutcome::Completed);
+            }
+            // As /restore does it, with another edition and connection than the optimise's.
+            if (RestoreAvailable()) {
+                EXPECT_TRUE(RestoreTweaks(5, 2));
+            }
+            EXPECT_EQ(LocationsOf(TakeSnapshot()), seeded);
+        }
+        if (steps) break;
+        ASSERT_LT(limit, 300) << "the optimise never finished";
+    }
+    // The backup and the writes with their notes all count.
+    EXPECT_GT(steps, 80);
+    std::cout << "optimise steps: " << steps << "\n";
 }
 
 TEST_F(EngineSafetyTest, BackupFromAnEarlierVersionWithoutOriginalsIsRestoredAsBefore) {

@@ -302,24 +302,23 @@ TEST_F(EngineTest, ConnectionLimitsAreBackedUpUnderTheMachineAndPutBackForTheUse
     EXPECT_EQ(ReadSetting(L"MaxConnectionsPerServer"), std::nullopt);
 }
 
-TEST_F(EngineTest, RestoreFollowsItsOwnInternetTypeNotTheOptimiseRunsOne) {
-    // Optimised for cable, restored for dial-up: the TCP values stay tuned.
+TEST_F(EngineTest, RestoreUndoesTheInternetTypeTheOptimiseRanWithNotItsOwn) {
+    // Optimised for cable, restored for dial-up: the TCP values are given back all the same.
     RunOptimise({.versionCode = 5, .internetType = 0, .speedSetting = 0});
     RestoreTweaks(5, 2);
-    for (int entry = 22; entry <= 31; ++entry) EXPECT_TRUE(ReadLocation(entry).has_value()) << entry;
+    for (int entry = 22; entry <= 31; ++entry) EXPECT_EQ(ReadLocation(entry), std::nullopt) << entry;
 
-    // Optimised for ISDN (TCP values untouched), restored for cable: the
-    // values the system had come back, the others are deleted.
+    // Optimised for ISDN (TCP values untouched), restored for cable: they are left as they are.
     ClearEngineState();
     PutLocation(22, Dword(128));
-    PutLocation(24, Dword(5)); // stands in for a value left over from earlier tuning
+    PutLocation(24, Dword(5));
     RunOptimise({.versionCode = 5, .internetType = 7, .speedSetting = 0});
     EXPECT_EQ(ReadLocation(22), Dword(128));
-    PutLocation(23, Dword(9)); // appeared after the backup
+    PutLocation(23, Dword(9)); // appeared after the backup, not the program's
     RestoreTweaks(5, 0);
     EXPECT_EQ(ReadLocation(22), Dword(128));
     EXPECT_EQ(ReadLocation(24), Dword(5));
-    EXPECT_EQ(ReadLocation(23), std::nullopt);
+    EXPECT_EQ(ReadLocation(23), Dword(9));
 }
 
 } // namespace

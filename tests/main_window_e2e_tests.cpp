@@ -293,6 +293,23 @@ TEST_F(EndToEnd, AClosedWindowEndsARunBeforeAnyTunedValueChanges) {
     EXPECT_EQ(restored, EngineCycle(choices).restored);
 }
 
+TEST_F(EndToEnd, OptimizeFromTheCommandLineLeavesWhatTheWindowLeavesWithoutItsSteps) {
+    const Choices choices{7 /* Windows Server 2003 */, 6 /* LAN */, 1 /* Maximum Boost */, 1 /* AMD */};
+    Snapshot throughTheWindow;
+    {
+        RunningProgram program;
+        ASSERT_TRUE(program.Ready());
+        OptimiseThroughTheWindow(program, choices);
+        throughTheWindow = TakeSnapshot();
+    }
+    ClearEngineState();
+    Seed();
+    // The real program, whose progress steps alone would take the better part of a minute.
+    const ModeRun run = RunMode(L"/optimize /windows=server2003 /Connection=LAN /speed=MAX /processor=amd", 30s);
+    EXPECT_EQ(run.exitCode, std::optional<DWORD>(0));
+    EXPECT_EQ(TakeSnapshot(), throughTheWindow);
+}
+
 TEST_F(EndToEnd, KoreanMainWindow) {
     WriteRegString(kSettingsRoot, kSettingsKey, L"Language", L"korean", false);
     RunningProgram program;

@@ -120,7 +120,8 @@ void TVXMainForm::GoButtonClick(Component&) noexcept {
         if (outcome == RunOutcome::Stopped) return FinishClosing();
         EndRunProgress();
         RestoreButton.SetEnabled(RestoreAvailable());
-        if (outcome == RunOutcome::Completed) ShowRestartOffer();
+        // A value that Windows refused to take still ends with the offer: the others did.
+        if (outcome != RunOutcome::Failed) ShowRestartOffer();
     } catch (...) {
     }
 }

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace vx {
 
@@ -196,7 +197,151 @@ Snapshot TakeSnapshot() {
         snapshot[kSettingPrefix + std::wstring(name)] = ReadSetting(name);
     for (const auto& [name, value] : ReadOriginals()) snapshot[kOriginalPrefix + name] = value;
     for (const auto& [name, value] : ReadValuesUnder(kAbsentOriginalsKey)) snapshot[kAbsentPrefix + name] = value;
+    for (const auto& [name, value] : ReadValuesUnder(kWrittenKey)) snapshot[kWrittenPrefix + name] = value;
     return snapshot;
+}
+
+Snapshot LocationsOf(const Snapshot& all) {
+    Snapshot locations;
+    for (const auto& [key, value] : all)
+        if (key.starts_with(kLocationPrefix)) locations[key] = value;
+    return locations;
+}
+
+namespace {
+
+// Where Wine's display driver records the display devices again whenever a
+// process connects to the display (dates, device links, new adapter keys):
+// it changes with every program started, whatever the program does.
+bool RewrittenAtEveryProcessStart(const std::wstring& path) {
+    static const wchar_t* const kDisplayDeviceKeys[] = {
+        L"System\\CurrentControlSet\\Control\\Class",
+        L"System\\CurrentControlSet\\Control\\Video",
+        L"System\\CurrentControlSet\\Control\\DeviceClasses",
+        L"System\\CurrentControlSet\\Control\\ServiceCurrent",
+        L"System\\CurrentControlSet\\Enum\\DISPLAY",
+        L"System\\CurrentControlSet\\Hardware Profiles\\Current\\System\\CurrentControlSet\\Control\\Video",
+        L"Hardware\\DEVICEMAP\\VIDEO",
+    };
+    for (const wchar_t* key : kDisplayDeviceKeys)
+        if (CompareStringOrdinal(path.c_str(), -1, key, -1, TRUE) == CSTR_EQUAL) return true;
+    return false;
+}
+
+void DumpKey(HKEY root, const std::wstring& path, const std::wstring& prefix, std::map<std::wstring, RegValue>& dump) {
+    if (root == HKEY_LOCAL_MACHINE && RewrittenAtEveryProcessStart(path)) return;
+    UniqueRegKey key;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, key.put()) != ERROR_SUCCESS) return;
+    std::vector<BYTE> data(1 << 16);
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[16384];
+        DWORD nameLength = 16384, type = 0, size = static_cast<DWORD>(data.size());
+        const LONG status = RegEnumValueW(key.get(), index, name, &nameLength, nullptr, &type, data.data(), &size);
+        if (status == ERROR_MORE_DATA) {
+            data.resize(size);
+            --index;
+            continue;
+        }
+        if (status != ERROR_SUCCESS) break;
+        dump[prefix + path + L"|" + name] = RegValue{type, std::vector<BYTE>(data.begin(), data.begin() + size)};
+    }
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        DWORD nameLength = 256;
+        if (RegEnumKeyExW(key.get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        DumpKey(root, path.empty() ? name : path + L"\\" + name, prefix, dump);
+    }
+}
+
+} // namespace
+
+std::vector<std::string> DumpDifferences(const RegistryDump& before, const RegistryDump& after) {
+    std::vector<std::string> differences;
+    for (const auto& [name, value] : before) {
+        const auto found = after.find(name);
+        if (found == after.end()) differences.push_back("removed " + Narrow(name));
+        else if (!(found->second == value))
+            differences.push_back("changed " + Narrow(name) + ": " + Describe(value) + " to " +
+                                  Describe(found->second));
+    }
+    for (const auto& [name, value] : after)
+        if (!before.contains(name)) differences.push_back("added " + Narrow(name) + ": " + Describe(value));
+    return differences;
+}
+
+RegistryDump DumpRegistry() {
+    RegistryDump dump;
+    // The 64-bit view shows the 32-bit one below Wow6432Node.
+    DumpKey(HKEY_LOCAL_MACHINE, L"", L"HKLM\\", dump);
+    DumpKey(HKEY_CURRENT_USER, L"", L"HKCU\\", dump);
+    return dump;
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    bool found = false;
+};
+
+BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<WindowSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && IsWindowVisible(window)) search->found = true;
+    return !search->found;
+}
+
+// Whether the process has a visible top-level window.
+bool ShowsWindow(DWORD processId) {
+    WindowSearch search{processId};
+    EnumWindows(&FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+} // namespace
+
+ModeRun RunMode(const std::wstring& arguments, std::chrono::milliseconds bound) {
+    ModeRun run;
+    TemporaryFolder folder;
+    const std::wstring outputPath = folder.Path() + L"output.txt";
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    UniqueKernelHandle output(CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          &inherit, CREATE_ALWAYS, 0, nullptr));
+    if (output.get() == INVALID_HANDLE_VALUE) output.release();
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = output.get();
+    PROCESS_INFORMATION info{};
+    std::wstring commandLine = L"\"" + BuiltProgramPath() + L"\" " + arguments;
+    if (!CreateProcessW(BuiltProgramPath().c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+        ADD_FAILURE() << "the program did not start";
+        return run;
+    }
+    const UniqueKernelHandle process(info.hProcess), thread(info.hThread);
+    bool windowSeen = false;
+    WaitUntil(
+        [&] {
+            windowSeen = windowSeen || ShowsWindow(info.dwProcessId);
+            return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
+        },
+        bound);
+    EXPECT_FALSE(windowSeen) << Narrow(arguments) << " showed a window";
+    DWORD code = 0;
+    if (WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0 && GetExitCodeProcess(process.get(), &code))
+        run.exitCode = code;
+    else {
+        TerminateProcess(process.get(), 1);
+        WaitForSingleObject(process.get(), 5000);
+    }
+    output.reset();
+    const std::wstring text = ReadTextFile(outputPath);
+    run.output.assign(text.begin(), text.end());
+    DeleteFileW(outputPath.c_str());
+    return run;
 }
 
 UnwritableKey::UnwritableKey(std::wstring parentPath) : parent_(std::move(parentPath)) {

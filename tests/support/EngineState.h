@@ -58,9 +58,29 @@ inline constexpr wchar_t kLocationPrefix[] = L"location ";
 inline constexpr wchar_t kSettingPrefix[] = L"settings ";
 inline constexpr wchar_t kOriginalPrefix[] = L"original ";
 inline constexpr wchar_t kAbsentPrefix[] = L"absent ";
+inline constexpr wchar_t kWrittenPrefix[] = L"written ";
 // "location 04 HKLM\System\...\PriorityControl\|Win32PrioritySeparation"
 std::wstring LocationKey(const TweakEntry& entry);
 Snapshot TakeSnapshot();
+// The 34 locations of a snapshot.
+Snapshot LocationsOf(const Snapshot& all);
+
+// Every value of HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER (both registry
+// views), keyed by its full path; without the display devices that Wine
+// records anew at every process start.
+using RegistryDump = std::map<std::wstring, RegValue>;
+RegistryDump DumpRegistry();
+// "changed HKLM\...|name", "added ...", "removed ..." for every value that differs.
+std::vector<std::string> DumpDifferences(const RegistryDump& before, const RegistryDump& after);
+
+// A command-line run of the program of this build: its exit code (nothing when
+// it did not end within the bound) and what it wrote to its standard handles.
+// Fails the test when the process showed a window.
+struct ModeRun {
+    std::optional<DWORD> exitCode;
+    std::string output;
+};
+ModeRun RunMode(const std::wstring& arguments, std::chrono::milliseconds bound = std::chrono::seconds(60));
 
 // A key that cannot be created again once it is gone: below a volatile key,
 // the registry refuses a lasting subkey. A restore that has to put back a value
