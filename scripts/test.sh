@@ -30,8 +30,9 @@ for arch in x86 x64; do
     bash "$root/scripts/build.sh" "$arch" "$build_base/$arch" -DVELANTRIX_TESTS=ON \
       -DVELANTRIX_ARTIFACTS_DIR="$artifacts" -DVELANTRIX_DIST_DIR="$dist" || exit 1
   else
-    # A build this host cannot run is still built, so that it never stops compiling.
-    VELANTRIX_BUILD_TARGETS=Velantrix bash "$root/scripts/build.sh" "$arch" "$build_base/$arch" \
+    # A build this host cannot run is still built (the programs the import check
+    # reads), so that it never stops compiling.
+    VELANTRIX_BUILD_TARGETS="Velantrix VelantrixUpdate" bash "$root/scripts/build.sh" "$arch" "$build_base/$arch" \
       -DVELANTRIX_DIST_DIR="$dist" || exit 1
   fi
   bash "$root/scripts/check-imports.sh" "$build_base/$arch" || exit 1
