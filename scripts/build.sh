@@ -2,6 +2,7 @@
 # Configures and builds Velantrix (and its tests) for one build in BUILD_DIR:
 # x86 (32-bit Windows, the product) or x64 (64-bit Windows, same sources).
 # Usage: scripts/build.sh x86|x64 BUILD_DIR [extra cmake arguments...]
+# CMAKE_GENERATOR chooses the generator of a new build folder (Ninja by default).
 # Configure output is kept quiet and shown only when configuring fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -25,8 +26,10 @@ configure() {
     exit 1
   fi
 }
-if [ ! -f "$build/build.ninja" ]; then
-  configure -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+# Ninja unless CMake's own CMAKE_GENERATOR names another ("Unix Makefiles", ...).
+# A folder is configured afresh until a configure has finished in it.
+if [ ! -f "$build/CMakeFiles/cmake.check_cache" ]; then
+  configure -S "$root" -B "$build" -G "${CMAKE_GENERATOR:-Ninja}" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" "$@"
 elif [ $# -gt 0 ]; then
   configure -S "$root" -B "$build" "$@"

@@ -3,7 +3,8 @@
 # runs the whole suite under Wine for each build this host can run, each in a
 # throwaway prefix with its own virtual frame buffer. VELANTRIX_ARCH=x86|x64
 # tests that build alone. Screenshots and printouts of the tests land in
-# artifacts/<build>/. Extra arguments go to ctest (e.g. -R registry).
+# artifacts/<build>/ (under VELANTRIX_BUILD_DIR when that is set). Extra
+# arguments go to ctest (e.g. -R registry).
 # The first line names the builds to be tested; the last line the builds tested
 # and the count of test programs that passed and failed.
 set -uo pipefail
@@ -14,14 +15,25 @@ source "$root/scripts/wine-env.sh"
 archs=$(vx_runnable_archs) || { echo "test.sh: no build of Velantrix can run on this host" >&2; exit 1; }
 echo "Velantrix tests: testing the ${archs// / and } build$([ "$archs" = "${archs% *}" ] || echo s) ($(vx_host_kind))"
 
-# VELANTRIX_BUILD_DIR lets several working copies of the build share one checkout.
+# VELANTRIX_BUILD_DIR lets several working copies of the build share one checkout:
+# such a run keeps its setup programs and artifacts there too, so that two runs
+# at once never write the same file.
 build_base=${VELANTRIX_BUILD_DIR:-$root/build-tests}
+artifacts=$root/artifacts
+dist=$root/dist
+if [ -n "${VELANTRIX_BUILD_DIR:-}" ]; then
+  artifacts=$build_base/artifacts
+  dist=$build_base/dist
+fi
 for arch in x86 x64; do
   if [[ " $archs " == *" $arch "* ]]; then
-    bash "$root/scripts/build.sh" "$arch" "$build_base/$arch" -DVELANTRIX_TESTS=ON || exit 1
+    bash "$root/scripts/build.sh" "$arch" "$build_base/$arch" -DVELANTRIX_TESTS=ON \
+      -DVELANTRIX_ARTIFACTS_DIR="$artifacts" -DVELANTRIX_DIST_DIR="$dist" || exit 1
   else
-    # A build this host cannot run is still built, so that it never stops compiling.
-    VELANTRIX_BUILD_TARGETS=Velantrix bash "$root/scripts/build.sh" "$arch" "$build_base/$arch" || exit 1
+    # A build this host cannot run is still built (the programs the import check
+    # reads), so that it never stops compiling.
+    VELANTRIX_BUILD_TARGETS="Velantrix VelantrixUpdate" bash "$root/scripts/build.sh" "$arch" "$build_base/$arch" \
+      -DVELANTRIX_DIST_DIR="$dist" || exit 1
   fi
   bash "$root/scripts/check-imports.sh" "$build_base/$arch" || exit 1
 done
@@ -39,7 +51,7 @@ run_suite() {
     return 1
   fi
   export VELANTRIX_TEST_PREFIX="$VX_SCRATCH_PREFIX"
-  mkdir -p "$root/artifacts/$arch"
+  mkdir -p "$artifacts/$arch"
   log=$(mktemp /tmp/velantrix-ctest.XXXXXX)
   echo "== the $arch build (Wine loader $VX_WINE)"
   # The tests check dates and texts as United States English shows them.

@@ -167,7 +167,8 @@ vx_start_xvfb() {
   answer=$(mktemp /tmp/velantrix-xvfb.XXXXXX) || vx_fail "could not make a file for the display number" || return 1
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$answer" >/dev/null 2>&1 &
   VX_XVFB_PID=$!
-  for i in $(seq 1 200); do
+  # A loaded machine (several suites at once) can take seconds to start one.
+  for i in $(seq 1 600); do
     # The number is complete once its line ends.
     if [ "$(wc -l <"$answer")" -ge 1 ]; then
       n=$(tr -dc 0-9 <"$answer")
@@ -181,7 +182,7 @@ vx_start_xvfb() {
     kill "$VX_XVFB_PID" 2>/dev/null || true
     wait "$VX_XVFB_PID" 2>/dev/null || true
     VX_XVFB_PID=
-    vx_fail "could not start Xvfb (it named no display within 10 s)"
+    vx_fail "could not start Xvfb (it ended or named no display within 30 s)"
     return 1
   fi
   export DISPLAY=":$n"

@@ -24,6 +24,7 @@
 #include <memory>
 #include <ostream>
 #include <set>
+#include <string>
 #include <vector>
 
 namespace vx {
@@ -40,11 +41,16 @@ const std::vector<std::wstring> kPlantedNames = {
     L"hhctrl.ocx",  L"crypt32.dll", L"wintrust.dll",
 };
 
-// Names that Wine's own builtin versions of Windows' known libraries import
-// (its advapi32 imports version.dll). On Windows a known library's imports come
-// from the system folder; under Wine they follow the override like any other
-// load, before a program's first instruction. The baseline program below shows
-// which names those are on this host; only these may be among them.
+// Names that Wine's own builtin versions of Windows' known libraries import:
+// its user32 imports version.dll, and reads the program's version information
+// through it when the first window is made. On Windows a known library's
+// imports come from the system folder; under Wine they follow the override like
+// any other load, before a program's first instruction, and a planted copy
+// (which exports nothing) then ends the program at its first window
+// ("unimplemented function version.dll.GetFileVersionInfoSizeW"). Such a load is
+// Wine's, not the program's: these names are never planted beside the programs
+// under test. The baseline program below shows which names the platform loads
+// on this host; only these may be among them.
 const std::set<std::wstring> kPlatformImportsUnderWine = {L"version.dll"};
 
 // Names the NSIS setup stub loads from its own folder under Wine, before the
@@ -156,29 +162,36 @@ std::string Listed(const std::vector<std::wstring>& names) {
     return text.empty() ? "none" : text;
 }
 
-// Names the platform loads from the folder while it resolves the imports of a
+// What the platform loads from the folder while it resolves the imports of a
 // program that imports only Windows' known libraries: nothing a program can
-// prevent, so they are not planted beside the programs under test.
-std::set<std::wstring> NamesThePlatformLoadsFirst() {
+// prevent, so those names are not planted beside the programs under test.
+struct PlatformLoads {
+    std::set<std::wstring> names; // never planted
+    std::string failure;          // why the baseline could not show them; empty when it did
+};
+
+PlatformLoads NamesThePlatformLoadsFirst() {
     const std::wstring baseline = TestFolder() + L"KnownImportsProgram.exe";
     PlantedFolder folder(baseline, {}, kPlantedNames);
-    EXPECT_TRUE(folder.Ready());
+    if (!folder.Ready()) return {{}, "the baseline program's folder could not be made"};
     Process process(folder.Program(), L"");
-    EXPECT_TRUE(process.Started());
-    EXPECT_TRUE(process.WaitForExit(60s).has_value()) << "the baseline program did not end";
+    if (!process.Started()) return {{}, "the baseline program did not start"};
+    // Its records are complete only once it has run to its end.
+    const std::optional<DWORD> exitCode = process.WaitForExit(60s);
+    if (!exitCode) return {{}, "the baseline program did not end within 60 s"};
+    if (*exitCode != 0) return {{}, "the baseline program ended with exit code " + std::to_string(*exitCode)};
     const std::vector<std::wstring> loaded = folder.Loaded();
     std::printf("Loaded by the platform itself before any program code: %s\n", Listed(loaded).c_str());
     for (const std::wstring& name : loaded)
         EXPECT_TRUE(kPlatformImportsUnderWine.count(name)) << Narrow(name) << " is loaded by the platform itself";
-    return {loaded.begin(), loaded.end()};
+    PlatformLoads loads{kPlatformImportsUnderWine, {}};
+    loads.names.insert(loaded.begin(), loaded.end());
+    return loads;
 }
 
-std::vector<std::wstring> NamesToPlant() {
-    static const std::set<std::wstring> platform = NamesThePlatformLoadsFirst();
-    std::vector<std::wstring> names;
-    for (const std::wstring& name : kPlantedNames)
-        if (!platform.count(name)) names.push_back(name);
-    return names;
+const PlatformLoads& ThePlatformLoads() {
+    static const PlatformLoads loads = NamesThePlatformLoadsFirst();
+    return loads;
 }
 
 // ---------------------------------------------------------------------------
@@ -375,7 +388,13 @@ TEST_P(LibraryPlanting, NoPlantedLibraryEverLoadsAndTheProgramWorksAsBefore) {
     const PlantedProgram& target = GetParam();
     const std::wstring program = target.path();
     if (program.empty()) GTEST_SKIP() << "this build made no " << target.name;
-    const std::vector<std::wstring> names = NamesToPlant();
+    // Without the baseline no load can be told from the platform's own: nothing is planted then.
+    const PlatformLoads& platform = ThePlatformLoads();
+    ASSERT_TRUE(platform.failure.empty()) << platform.failure
+                                          << ", so which libraries the platform loads by itself is unknown";
+    std::vector<std::wstring> names;
+    for (const std::wstring& name : kPlantedNames)
+        if (!platform.names.count(name)) names.push_back(name);
     ASSERT_GE(names.size(), kPlantedNames.size() - kPlatformImportsUnderWine.size());
     PlantedFolder folder(program, target.companions, names);
     ASSERT_TRUE(folder.Ready()) << "the program or its files could not be copied";
