@@ -9,7 +9,7 @@
 #include "tests/support/LoopbackServer.h"
 #include "ui/Captions.h"
 #include "ui/ProgramWindows.h"
-#include "ui/toolkit/Application.h"
+#include "toolkit/Application.h"
 #include "update/UpdateCheck.h"
 
 #include <windows.h>

@@ -2,7 +2,7 @@
 #
 #   core      entry point aside: start-up, command line, registry, settings, dates
 #   system    detection and requests handed to Windows            (core)
-#   toolkit   the window toolkit, ui/toolkit/                      (core)
+#   toolkit   the window toolkit, toolkit/                         (core)
 #   update    update check, update mode, reminder                  (core, system)
 #   engine    tweak catalogue, runs, progress window               (core, system, toolkit)
 #   ui        captions and the program's windows                   (all of the above)

@@ -7,7 +7,7 @@
 #include "ui/NativeHandCursor.h"
 #include "ui/NativeHintWindow.h"
 #include "ui/ProgramWindows.h"
-#include "ui/toolkit/Application.h"
+#include "toolkit/Application.h"
 #include "update/UpdateMode.h"
 
 #include <windows.h>

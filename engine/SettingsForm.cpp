@@ -1,6 +1,6 @@
 #include "engine/SettingsForm.h"
 
-#include "ui/toolkit/Application.h"
+#include "toolkit/Application.h"
 
 #include <cmath>
 #include <string>

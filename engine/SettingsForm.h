@@ -5,10 +5,10 @@
 #pragma once
 
 #include "engine/ProgressPacing.h"
-#include "ui/toolkit/Form.h"
-#include "ui/toolkit/Label.h"
-#include "ui/toolkit/Panel.h"
-#include "ui/toolkit/ProgressBar.h"
+#include "toolkit/Form.h"
+#include "toolkit/Label.h"
+#include "toolkit/Panel.h"
+#include "toolkit/ProgressBar.h"
 
 #include <string_view>
 

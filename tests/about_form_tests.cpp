@@ -17,7 +17,7 @@
 #include "tests/support/WholeTexts.h"
 #include "ui/Captions.h"
 #include "ui/NativeHandCursor.h"
-#include "ui/toolkit/Application.h"
+#include "toolkit/Application.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "tests/support/TestSupport.h"
 #include "tests/support/WholeTexts.h"
 #include "ui/ProgramWindows.h"
-#include "ui/toolkit/Application.h"
+#include "toolkit/Application.h"
 
 #include <gtest/gtest.h>
 

@@ -6,9 +6,9 @@
 
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestSupport.h"
-#include "ui/toolkit/Application.h"
-#include "ui/toolkit/Form.h"
-#include "ui/toolkit/Label.h"
+#include "toolkit/Application.h"
+#include "toolkit/Form.h"
+#include "toolkit/Label.h"
 
 #include <gtest/gtest.h>
 

@@ -13,7 +13,7 @@
 #include "tests/support/WholeTexts.h"
 #include "ui/Captions.h"
 #include "ui/SystemFont.h"
-#include "ui/toolkit/Application.h"
+#include "toolkit/Application.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "core/Handles.h"
 #include "resources/ResourceNames.h"
 #include "tests/support/TestSupport.h"
-#include "ui/toolkit/Png.h"
+#include "toolkit/Png.h"
 
 #include <windows.h>
 #include <objbase.h>

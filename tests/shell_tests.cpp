@@ -6,7 +6,7 @@
 #include "system/Shell.h"
 #include "tests/support/TestSupport.h"
 #include "ui/NativeHandCursor.h"
-#include "ui/toolkit/Control.h"
+#include "toolkit/Control.h"
 #include "ui/Sound.h"
 
 #include <gtest/gtest.h>

@@ -5,12 +5,12 @@
 // the close box; Escape leaves it open.
 #pragma once
 
-#include "ui/toolkit/Button.h"
-#include "ui/toolkit/Form.h"
-#include "ui/toolkit/Label.h"
-#include "ui/toolkit/Memo.h"
-#include "ui/toolkit/Panel.h"
-#include "ui/toolkit/Picture.h"
+#include "toolkit/Button.h"
+#include "toolkit/Form.h"
+#include "toolkit/Label.h"
+#include "toolkit/Memo.h"
+#include "toolkit/Panel.h"
+#include "toolkit/Picture.h"
 
 #include <windows.h>
 

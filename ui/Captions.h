@@ -5,7 +5,7 @@
 // at the next call; a table's text is decoded and split into rows only once.
 #pragma once
 
-#include "ui/toolkit/Component.h"
+#include "toolkit/Component.h"
 
 #include <windows.h>
 

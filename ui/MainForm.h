@@ -4,16 +4,16 @@
 // pages and the About window.
 #pragma once
 
-#include "ui/toolkit/Application.h"
-#include "ui/toolkit/Button.h"
-#include "ui/toolkit/ComboBox.h"
-#include "ui/toolkit/Form.h"
-#include "ui/toolkit/ImageList.h"
-#include "ui/toolkit/Label.h"
-#include "ui/toolkit/Menu.h"
-#include "ui/toolkit/Panel.h"
-#include "ui/toolkit/Picture.h"
-#include "ui/toolkit/Slider.h"
+#include "toolkit/Application.h"
+#include "toolkit/Button.h"
+#include "toolkit/ComboBox.h"
+#include "toolkit/Form.h"
+#include "toolkit/ImageList.h"
+#include "toolkit/Label.h"
+#include "toolkit/Menu.h"
+#include "toolkit/Panel.h"
+#include "toolkit/Picture.h"
+#include "toolkit/Slider.h"
 
 #include <windows.h>
 

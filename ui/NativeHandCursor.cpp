@@ -1,6 +1,6 @@
 #include "ui/NativeHandCursor.h"
 
-#include "ui/toolkit/Control.h"
+#include "toolkit/Control.h"
 
 #include <windows.h>
 

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "core/Handles.h"
-#include "ui/toolkit/Application.h"
-#include "ui/toolkit/HintWindow.h"
+#include "toolkit/Application.h"
+#include "toolkit/HintWindow.h"
 
 #include <windows.h>
 

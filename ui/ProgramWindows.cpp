@@ -2,7 +2,7 @@
 
 #include "system/Shell.h"
 #include "ui/SystemFont.h"
-#include "ui/toolkit/Application.h"
+#include "toolkit/Application.h"
 
 namespace vx::ui {
 

@@ -1,8 +1,8 @@
 #include "ui/SystemFont.h"
 
 #include "ui/Captions.h"
-#include "ui/toolkit/Font.h"
-#include "ui/toolkit/Form.h"
+#include "toolkit/Font.h"
+#include "toolkit/Form.h"
 
 namespace vx::ui {
 

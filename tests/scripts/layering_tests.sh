@@ -13,17 +13,17 @@ layers=${2:?usage: layering_tests.sh COMPILER LAYERS_FOLDER}
 declare -A may_use=(
   [velantrix_core]="core"
   [velantrix_system]="core system"
-  [velantrix_toolkit]="core ui/toolkit"
+  [velantrix_toolkit]="core toolkit"
   [velantrix_update]="core system update"
-  [velantrix_engine]="core system ui/toolkit engine"
-  [velantrix_ui]="core system ui/toolkit update engine ui resources"
+  [velantrix_engine]="core system toolkit engine"
+  [velantrix_ui]="core system toolkit update engine ui resources"
   [velantrix_updater]="core system update updater"
 )
 # One header of each folder.
 declare -A probe=(
   [core]=core/Constants.h
   [system]=system/Shell.h
-  [ui/toolkit]=ui/toolkit/Color.h
+  [toolkit]=toolkit/Color.h
   [update]=update/UpdateCheck.h
   [engine]=engine/TweakCatalogue.h
   [ui]=ui/Captions.h

@@ -2,7 +2,7 @@
 // do it, whether the test opens the window itself or a click does.
 #pragma once
 
-#include "ui/toolkit/Form.h"
+#include "toolkit/Form.h"
 
 #include <chrono>
 #include <functional>

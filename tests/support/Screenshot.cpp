@@ -1,6 +1,6 @@
 #include "tests/support/Screenshot.h"
 
-#include "ui/toolkit/Png.h"
+#include "toolkit/Png.h"
 
 #include "core/Handles.h"
 #include "tests/support/TestSupport.h"

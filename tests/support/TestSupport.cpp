@@ -1,7 +1,7 @@
 #include "tests/support/TestSupport.h"
 
 #include "core/Constants.h"
-#include "ui/toolkit/Application.h"
+#include "toolkit/Application.h"
 
 #include <shlobj.h>
 #include <tlhelp32.h>

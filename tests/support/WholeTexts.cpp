@@ -1,6 +1,6 @@
 #include "tests/support/WholeTexts.h"
 
-#include "ui/toolkit/Application.h"
+#include "toolkit/Application.h"
 
 #include <algorithm>
 #include <cmath>

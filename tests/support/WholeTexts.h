@@ -3,8 +3,8 @@
 #pragma once
 
 #include "tests/support/Screenshot.h"
-#include "ui/toolkit/Form.h"
-#include "ui/toolkit/Label.h"
+#include "toolkit/Form.h"
+#include "toolkit/Label.h"
 
 #include <string>
 #include <vector>

@@ -1,0 +1,140 @@
+// The base of every control a window lays out: a named component with a
+// parent (the window or a panel), a position and size relative to that
+// parent, visibility, an enabled state, a cursor, a hint, a font (its own or
+// its parent's) and the mouse events. Windowless controls (labels, pictures,
+// lines) are painted by their parent; windowed ones (WinControl) own a window.
+#pragma once
+
+#include "toolkit/Component.h"
+#include "toolkit/Font.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace vx::ui {
+
+class ControlHost;
+class Form;
+
+// Where a control lies in its parent, in pixels.
+struct Bounds {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+
+    RECT Rect() const noexcept { return RECT{left, top, left + width, top + height}; }
+    friend bool operator==(const Bounds&, const Bounds&) = default;
+};
+
+// The pointer shapes the layouts ask for. Default means "whatever the parent shows".
+enum class Cursor { Default, Arrow, HandPoint, HourGlass, IBeam };
+HCURSOR CursorHandle(Cursor cursor) noexcept;
+
+// The cursor of Cursor::HandPoint. Until the program sets one (the system's
+// hand, during process initialisation) it is the standard arrow, so that a
+// control never ends up with no cursor at all. A null cursor is ignored.
+void SetHandPointCursor(HCURSOR cursor) noexcept;
+HCURSOR HandPointCursor() noexcept;
+
+// An event with its sender, bound to a method of the window that handles it.
+using NotifyEvent = std::function<void(Component& sender)>;
+// Runs the handler if there is one; nothing it throws gets out.
+void RaiseEvent(const NotifyEvent& handler, Component& sender) noexcept;
+
+class Control : public Component {
+public:
+    Control(ControlHost& parent, std::wstring name, Bounds bounds);
+    ~Control() override;
+
+    ControlHost& Parent() const noexcept { return parent_; }
+    Form& OwnerForm() const noexcept;
+
+    const Bounds& GetBounds() const noexcept { return bounds_; }
+    int Left() const noexcept { return bounds_.left; }
+    int Top() const noexcept { return bounds_.top; }
+    int Width() const noexcept { return bounds_.width; }
+    int Height() const noexcept { return bounds_.height; }
+    void SetBounds(Bounds bounds) noexcept;
+    // The control's rectangle in screen coordinates (its parent must have a window).
+    RECT ScreenRect() const noexcept;
+
+    bool Visible() const noexcept { return visible_; }
+    void SetVisible(bool visible) noexcept;
+    bool Enabled() const noexcept { return enabled_; }
+    void SetEnabled(bool enabled) noexcept;
+
+    Cursor GetCursor() const noexcept { return cursor_; }
+    void SetCursor(Cursor cursor) noexcept { cursor_ = cursor; }
+
+    // The hint shown when the mouse rests on the control ("short|long": the
+    // hint window shows the part before the bar).
+    const std::wstring& Hint() const noexcept { return hint_; }
+    void SetHint(std::wstring hint) { hint_ = std::move(hint); }
+
+    // Font: either the parent's (ParentFont on) or the control's own. Changing
+    // the font through Font() makes it the control's own.
+    bool ParentFont() const noexcept override { return parentFont_; }
+    void SetParentFont(bool on) noexcept;
+    ui::Font& Font() noexcept;
+    const ui::Font& EffectiveFont() const noexcept;
+    ui::Font* OwnFont() noexcept override { return &Font(); }
+
+    NotifyEvent OnClick;
+    NotifyEvent OnMouseEnter;
+    NotifyEvent OnMouseLeave;
+
+    // Raises OnClick, as a mouse click on the control does.
+    virtual void Click() noexcept;
+    void MouseEnter() noexcept;
+    void MouseLeave() noexcept;
+
+    // The window whose mouse messages belong to this control.
+    virtual HWND MouseWindow() const noexcept = 0;
+    virtual bool IsWindowed() const noexcept = 0;
+    // Repaints the control's area.
+    virtual void Invalidate() noexcept;
+
+    // Called by the parent: makes the control's window (windowed controls only).
+    virtual void CreateHandle() noexcept {}
+    // The font the control shows may have changed (its own, or its parent's).
+    virtual void FontChanged() noexcept { Invalidate(); }
+    // Windowless controls draw themselves here, in the parent's coordinates.
+    virtual void Paint(HDC) noexcept {}
+
+protected:
+    virtual void BoundsChanged(const Bounds& old) noexcept;
+    virtual void VisibleChanged() noexcept {}
+    virtual void EnabledChanged() noexcept {}
+    // Sets the bounds without announcing them (auto-sizing controls).
+    void StoreBounds(Bounds bounds) noexcept { bounds_ = bounds; }
+
+private:
+    void OwnFontChanged() noexcept;
+
+    ControlHost& parent_;
+    Bounds bounds_;
+    bool visible_ = true;
+    bool enabled_ = true;
+    Cursor cursor_ = Cursor::Default;
+    std::wstring hint_;
+    ui::Font font_;
+    bool parentFont_ = true;
+};
+
+// A control without a window of its own, painted by its parent in creation order.
+class GraphicControl : public Control {
+public:
+    using Control::Control;
+    HWND MouseWindow() const noexcept override;
+    bool IsWindowed() const noexcept override { return false; }
+
+protected:
+    void BoundsChanged(const Bounds& old) noexcept override;
+    void VisibleChanged() noexcept override { Invalidate(); }
+    void EnabledChanged() noexcept override { Invalidate(); }
+};
+
+} // namespace vx::ui
