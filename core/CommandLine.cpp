@@ -35,10 +35,6 @@ bool IsUpdateCheckArgument(std::wstring_view firstArgument) {
     return LowerAscii(firstArgument) == kCheckUpdateArgument;
 }
 
-bool IsRestoreArgument(std::wstring_view firstArgument) {
-    return LowerAscii(firstArgument) == kRestoreArgument;
-}
-
 std::vector<std::wstring> ModeOptions(std::wstring_view commandLine) {
     std::vector<std::wstring> arguments = SplitCommandLine(commandLine);
     if (arguments.size() <= 2) return {};

@@ -17,9 +17,6 @@ std::wstring FirstArgument(std::wstring_view commandLine);
 // True when the first argument selects the update-check mode ("/checkupdate", any case of A to Z).
 bool IsUpdateCheckArgument(std::wstring_view firstArgument);
 
-// True when the first argument selects the restore mode ("/restore", any case of A to Z).
-bool IsRestoreArgument(std::wstring_view firstArgument);
-
 // The arguments after the first, which the command-line modes take as their options.
 std::vector<std::wstring> ModeOptions(std::wstring_view commandLine);
 

@@ -45,7 +45,7 @@ int RunStartup(std::wstring_view commandLine, const StartupModes& modes) noexcep
         if (first == kUsageArgument) return modes.usage ? modes.usage() : 0;
         RecordInstallationDates();
         bool startInterface = true;
-        if (IsUpdateCheckArgument(FirstArgument(commandLine))) {
+        if (IsUpdateCheckArgument(first)) {
             startInterface = false;
             if (modes.updateCheck) modes.updateCheck();
         }
