@@ -6,7 +6,8 @@
 # the registry work of the runs, the caption lookups and one update check
 # against a loopback server. Prints one table per build and writes all
 # figures, with the Wine version and the date, to artifacts/bench.json.
-# VELANTRIX_ARCH=x86|x64 runs one build. Figures are reported, never judged.
+# VELANTRIX_ARCH=x86|x64 runs one build; VELANTRIX_BENCH_DPI=144 (say) runs it at
+# that display scale. Figures are reported, never judged.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh" || { echo "bench.sh: setting up the machine failed" >&2; exit 1; }
@@ -30,6 +31,10 @@ status=0
 for arch in $archs; do
   vx_use_arch "$arch" || exit 1
   vx_open_scratch_prefix bench || exit 1
+  if [ -n "${VELANTRIX_BENCH_DPI:-}" ]; then
+    vx_wine_step "setting the display to $VELANTRIX_BENCH_DPI dpi" \
+      reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$VELANTRIX_BENCH_DPI" /f || exit 1
+  fi
   out="$root/artifacts/$arch/bench.json"
   mkdir -p "$root/artifacts/$arch"
   rm -f "$out"

@@ -118,7 +118,7 @@ vx_make_prefix() {
   vx_wine_step "setting the prefix's virtual desktop" \
     reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f || return 1
   vx_wine_step "setting the prefix's virtual desktop size" \
-    reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f || return 1
+    reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 2048x1536 /f || return 1
   vx_link_korean_font || return 1
   vx_install_wine_fonts
 }
@@ -165,7 +165,7 @@ vx_link_korean_font() {
 vx_start_xvfb() {
   local answer i n=
   answer=$(mktemp /tmp/velantrix-xvfb.XXXXXX) || vx_fail "could not make a file for the display number" || return 1
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$answer" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 2048x1536x24 -nolisten tcp 3>"$answer" >/dev/null 2>&1 &
   VX_XVFB_PID=$!
   # A loaded machine (several suites at once) can take seconds to start one.
   for i in $(seq 1 600); do

@@ -279,10 +279,12 @@ void Application::ShowHintNow() noexcept {
         if (text.empty()) return;
         POINT cursor{};
         GetCursorPos(&cursor);
+        const int dpi = hintControl_->OwnerForm().Scale().Dpi();
+        window->SetDpi(dpi);
         const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
         RECT rect = window->CalcHintRect(screenWidth, text, nullptr);
         // Below the pointer, as the system places its own tips.
-        const int below = GetSystemMetrics(SM_CYCURSOR) * 3 / 4;
+        const int below = SystemMetricForDpi(SM_CYCURSOR, dpi) * 3 / 4;
         OffsetRect(&rect, cursor.x, cursor.y + below);
         window->ActivateHint(rect, text);
         hintShowing_ = true;

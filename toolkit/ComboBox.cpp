@@ -103,10 +103,15 @@ WinControl::WindowClass ComboBox::Class() const noexcept {
 }
 
 void ComboBox::HandleCreated() noexcept {
-    // The height given at creation is the height of the dropped-down list.
-    const Bounds& b = GetBounds();
-    SetWindowPos(Handle(), nullptr, 0, 0, b.width, ItemHeight() * (kDropDownItems + 1), SWP_NOMOVE | SWP_NOZORDER);
+    BoundsChanged(GetBounds());
     FillWindow();
+}
+
+void ComboBox::BoundsChanged(const Bounds&) noexcept {
+    if (!Handle()) return;
+    const Bounds& b = GetBounds();
+    SetWindowPos(Handle(), nullptr, b.left, b.top, b.width, ItemHeight() * (kDropDownItems + 1),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ComboBox::FillWindow() noexcept {

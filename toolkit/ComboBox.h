@@ -48,6 +48,8 @@ public:
 protected:
     WindowClass Class() const noexcept override;
     void HandleCreated() noexcept override;
+    // The window's height is the height of the dropped-down list.
+    void BoundsChanged(const Bounds& old) noexcept override;
 
 private:
     void FillWindow() noexcept;

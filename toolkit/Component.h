@@ -4,6 +4,8 @@
 // from Component.
 #pragma once
 
+#include "core/Dpi.h"
+
 #include <string>
 #include <string_view>
 
@@ -33,6 +35,11 @@ public:
     // and changing that copy makes the font its own). Others have neither.
     virtual bool ParentFont() const noexcept { return false; }
     virtual Font* OwnFont() noexcept { return nullptr; }
+
+    // The window now shows at another dpi: everything measured in pixels
+    // follows, from the layout's own values. The window's components are told
+    // in the order they were made, so that a host comes before what it holds.
+    virtual void DpiChanged(DpiScale) noexcept {}
 
 private:
     std::wstring name_;

@@ -45,7 +45,7 @@ void RaiseEvent(const NotifyEvent& handler, Component& sender) noexcept {
 }
 
 Control::Control(ControlHost& parent, std::wstring name, Bounds bounds)
-    : Component(std::move(name)), parent_(parent), bounds_(bounds) {
+    : Component(std::move(name)), parent_(parent), layoutBounds_(bounds), bounds_(bounds) {
     font_.SetOnChange([this] { OwnFontChanged(); });
     parent_.AddChild(*this);
     OwnerForm().Register(*this);
@@ -107,6 +107,13 @@ const ui::Font& Control::EffectiveFont() const noexcept {
 void Control::OwnFontChanged() noexcept {
     parentFont_ = false;
     OwnerForm().FontsChanged(this);
+}
+
+void Control::DpiChanged(DpiScale scale) noexcept {
+    font_.SetDpi(scale.Dpi());
+    SetBounds(Scaled(layoutBounds_, scale));
+    // Whatever the control shows in its font is made and measured again at the new dpi.
+    FontChanged();
 }
 
 void Control::Click() noexcept {

@@ -29,6 +29,11 @@ struct Bounds {
     friend bool operator==(const Bounds&, const Bounds&) = default;
 };
 
+// Layout bounds at a scale: each value on its own, as DpiScale rounds it.
+inline Bounds Scaled(const Bounds& layout, DpiScale scale) noexcept {
+    return Bounds{scale(layout.left), scale(layout.top), scale(layout.width), scale(layout.height)};
+}
+
 // The pointer shapes the layouts ask for. Default means "whatever the parent shows".
 enum class Cursor { Default, Arrow, HandPoint, HourGlass, IBeam };
 HCURSOR CursorHandle(Cursor cursor) noexcept;
@@ -52,7 +57,10 @@ public:
     ControlHost& Parent() const noexcept { return parent_; }
     Form& OwnerForm() const noexcept;
 
+    // Where the control is now, in device pixels of its window's dpi.
     const Bounds& GetBounds() const noexcept { return bounds_; }
+    // Where the layout puts it, in layout pixels (96 dpi).
+    const Bounds& LayoutBounds() const noexcept { return layoutBounds_; }
     int Left() const noexcept { return bounds_.left; }
     int Top() const noexcept { return bounds_.top; }
     int Width() const noexcept { return bounds_.width; }
@@ -103,6 +111,8 @@ public:
     virtual void FontChanged() noexcept { Invalidate(); }
     // Windowless controls draw themselves here, in the parent's coordinates.
     virtual void Paint(HDC) noexcept {}
+    // Takes the layout's bounds at the new scale and the font at the new dpi.
+    void DpiChanged(DpiScale scale) noexcept override;
 
 protected:
     virtual void BoundsChanged(const Bounds& old) noexcept;
@@ -115,6 +125,7 @@ private:
     void OwnFontChanged() noexcept;
 
     ControlHost& parent_;
+    Bounds layoutBounds_;
     Bounds bounds_;
     bool visible_ = true;
     bool enabled_ = true;

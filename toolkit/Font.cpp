@@ -1,11 +1,16 @@
 #include "toolkit/Font.h"
 
+#include "core/Dpi.h"
+
 namespace vx::ui {
 namespace {
 
 LOGFONTW DefaultLogFont() noexcept {
     LOGFONTW logFont{};
-    if (GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(logFont), &logFont) != sizeof(logFont)) {
+    if (GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(logFont), &logFont) == sizeof(logFont)) {
+        // Windows made it for the system's dpi.
+        logFont.lfHeight = DpiScale(SystemDpi()).ToLayout(logFont.lfHeight);
+    } else {
         logFont.lfHeight = -11;
         logFont.lfWeight = FW_NORMAL;
         logFont.lfCharSet = DEFAULT_CHARSET;
@@ -17,9 +22,7 @@ LOGFONTW DefaultLogFont() noexcept {
 } // namespace
 
 int ScreenPixelsPerInch() noexcept {
-    const WindowDc screen(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
-    return dpi > 0 ? dpi : 96;
+    return SystemDpi();
 }
 
 int PointsFromPixels(int pixels, int pixelsPerInch) noexcept {
@@ -36,8 +39,7 @@ Font::Font(const LayoutFont& layout) noexcept : logFont_(DefaultLogFont()), colo
     // Cut to the face name's room, as the C library's checked copies would do; those are missing from
     // the C library of Windows 2000 and XP.
     lstrcpynW(logFont_.lfFaceName, layout.face ? layout.face : L"", LF_FACESIZE);
-    // The layouts give heights at 96 dpi; a scaled display scales them.
-    logFont_.lfHeight = -MulDiv(layout.pixelHeight, ScreenPixelsPerInch(), 96);
+    logFont_.lfHeight = -layout.pixelHeight;
     logFont_.lfWidth = 0;
     logFont_.lfWeight = layout.bold ? FW_BOLD : FW_NORMAL;
     logFont_.lfItalic = FALSE;
@@ -64,11 +66,11 @@ void Font::SetHeight(int pixels) noexcept {
 }
 
 int Font::Size() const noexcept {
-    return PointsFromPixels(Height(), ScreenPixelsPerInch());
+    return PointsFromPixels(Height(), kLayoutDpi);
 }
 
 void Font::SetSize(int points) noexcept {
-    SetHeight(PixelsFromPoints(points, ScreenPixelsPerInch()));
+    SetHeight(PixelsFromPoints(points, kLayoutDpi));
 }
 
 void Font::SetName(std::wstring_view face) noexcept {
@@ -134,8 +136,23 @@ void Font::CopySilently(const Font& other) noexcept {
     handle_.reset();
 }
 
+void Font::SetDpi(int dpi) noexcept {
+    if (dpi <= 0 || dpi == dpi_) return;
+    dpi_ = dpi;
+    handle_.reset();
+}
+
+LOGFONTW Font::DeviceLogFont() const noexcept {
+    LOGFONTW device = logFont_;
+    device.lfHeight = DpiScale(dpi_)(logFont_.lfHeight);
+    return device;
+}
+
 HFONT Font::Handle() const noexcept {
-    if (!handle_) handle_.reset(CreateFontIndirectW(&logFont_));
+    if (!handle_) {
+        const LOGFONTW device = DeviceLogFont();
+        handle_.reset(CreateFontIndirectW(&device));
+    }
     return handle_.get();
 }
 

@@ -1,8 +1,8 @@
 // A font as a control carries it: a face, a character height, style flags, a
-// colour and a character set, kept as a LOGFONT. The Windows font is made
-// when it is first needed and again after every change. Sizes in points
-// follow from the character height at the screen's pixel density, so that
-// 11 pixels are 8 points and 13 pixels 10 points at 96 dpi.
+// colour and a character set, kept as a LOGFONT whose height is in layout
+// pixels (at 96 dpi), so that 11 pixels are 8 points and 13 pixels 10 points
+// whatever the display. The Windows font is made at the dpi of the window
+// that shows it, when it is first needed and again after every change.
 #pragma once
 
 #include "core/Handles.h"
@@ -33,17 +33,17 @@ class Font {
 public:
     Font() noexcept;
     explicit Font(const LayoutFont& layout) noexcept;
-    // Copies the description only; the Windows font and the change handler stay with each object.
+    // Copies the description only; the Windows font, the dpi and the change handler stay with each object.
     Font(const Font& other) noexcept;
     Font& operator=(const Font& other) noexcept;
 
     std::wstring Name() const { return logFont_.lfFaceName; }
     void SetName(std::wstring_view face) noexcept;
 
-    // Character height in pixels (positive); LOGFONT keeps it negated.
+    // Character height in layout pixels (positive); LOGFONT keeps it negated.
     int Height() const noexcept;
     void SetHeight(int pixels) noexcept;
-    // Whole points at the screen's pixel density.
+    // Whole points (at 96 dpi, as the height).
     int Size() const noexcept;
     void SetSize(int points) noexcept;
 
@@ -62,9 +62,17 @@ public:
     Color TextColor() const noexcept { return color_; }
     void SetColor(Color color) noexcept;
 
+    // The description, its height in layout pixels.
     const LOGFONTW& LogFont() const noexcept { return logFont_; }
-    // Takes face, height, style and character set from a Windows description; keeps the colour.
+    // Takes face, height (in layout pixels), style and character set from a Windows description; keeps the colour.
     void SetLogFont(const LOGFONTW& logFont) noexcept;
+
+    // The dpi the Windows font is made for; set by the window that shows the
+    // font and kept when a description is copied in. Announces nothing.
+    int Dpi() const noexcept { return dpi_; }
+    void SetDpi(int dpi) noexcept;
+    // The description as the Windows font is made: its height at the font's dpi.
+    LOGFONTW DeviceLogFont() const noexcept;
     // Takes everything from another font and announces the change.
     void Assign(const Font& other) noexcept;
 
@@ -81,6 +89,7 @@ private:
 
     LOGFONTW logFont_{};
     Color color_ = Color::System(COLOR_WINDOWTEXT);
+    int dpi_ = 96;
     mutable UniqueFont handle_;
     std::function<void()> onChange_;
 };

@@ -41,6 +41,10 @@ RECT KeptInside(RECT rect, const RECT& area) noexcept {
     return RECT{rect.left, rect.top, rect.left + width, rect.top + height};
 }
 
+SIZE SizeOf(const RECT& rect) noexcept {
+    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
 RECT WorkAreaAround(HWND window) noexcept {
     MONITORINFO info{};
     info.cbSize = sizeof(info);
@@ -70,6 +74,15 @@ std::vector<HWND> DisableOtherWindows(HWND keep) noexcept {
 
 } // namespace
 
+int FittingDpi(int monitorDpi, SIZE workArea, SIZE (*frameAt)(const void* context, int dpi),
+               const void* context) noexcept {
+    for (int dpi = monitorDpi; dpi > kLayoutDpi; --dpi) {
+        const SIZE frame = frameAt(context, dpi);
+        if (frame.cx <= workArea.cx && frame.cy <= workArea.cy) return dpi;
+    }
+    return monitorDpi < kLayoutDpi ? monitorDpi : kLayoutDpi;
+}
+
 Form::Form(const FormLayout& layout) : layout_(layout), name_(layout.name) {
     font_.SetOnChange([this] { FontsChanged(nullptr); });
 }
@@ -88,17 +101,17 @@ bool Form::Create(HWND owner, bool isMainForm) noexcept {
         const std::wstring className = ClassName();
         HICON icon = LoadIconW(GetModuleHandleW(nullptr), L"MAINICON");
         if (!RegisterWindowClass(className.c_str(), CS_DBLCLKS, icon, icon, nullptr)) return false;
-        const DWORD style = StyleFor(layout_.border);
-        const DWORD exStyle = WS_EX_CONTROLPARENT | (isMainForm ? WS_EX_APPWINDOW : 0);
-        RECT frame{0, 0, layout_.clientWidth, layout_.clientHeight};
-        AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-        if (!CreateHandle(className.c_str(), title_.c_str(), style, exStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                          frame.right - frame.left, frame.bottom - frame.top, isMainForm ? nullptr : owner, nullptr))
+        // Made at the system's dpi, then laid out at the dpi of the monitor it lands on.
+        ApplyDpi(SystemDpi());
+        const SIZE frame = FrameSize(scale_.Dpi());
+        if (!CreateHandle(className.c_str(), title_.c_str(), Style(), ExStyle(), CW_USEDEFAULT, CW_USEDEFAULT,
+                          frame.cx, frame.cy, isMainForm ? nullptr : owner, nullptr))
             return false;
         application.AddForm(*this);
     } catch (...) {
         return false;
     }
+    ApplyDpi(LayoutDpiOnItsMonitor());
     // The form's own set-up (fonts, texts, choices) comes before its controls
     // get windows, so that each is made once, as it will show, instead of
     // being re-laid out for every font and text set afterwards.
@@ -106,6 +119,53 @@ bool Form::Create(HWND owner, bool isMainForm) noexcept {
     CreateChildHandles();
     UpdateButtonLooks(nullptr);
     return true;
+}
+
+DWORD Form::Style() const noexcept {
+    return StyleFor(layout_.border);
+}
+
+DWORD Form::ExStyle() const noexcept {
+    return WS_EX_CONTROLPARENT | (isMainForm_ ? WS_EX_APPWINDOW : 0);
+}
+
+SIZE Form::FrameSize(int dpi) const noexcept {
+    const DpiScale scale(dpi);
+    RECT frame{0, 0, scale(layout_.clientWidth), scale(layout_.clientHeight)};
+    AdjustWindowRectForDpi(frame, Style(), ExStyle(), dpi);
+    return SizeOf(frame);
+}
+
+int Form::LayoutDpiOnItsMonitor() const noexcept {
+    const auto frameAt = [](const void* form, int dpi) noexcept {
+        return static_cast<const Form*>(form)->FrameSize(dpi);
+    };
+    return FittingDpi(WindowDpi(Handle()), SizeOf(WorkAreaAround(Handle())), frameAt, this);
+}
+
+void Form::ApplyDpi(int dpi) noexcept {
+    const DpiScale scale(dpi);
+    if (scale == scale_) return;
+    scale_ = scale;
+    font_.SetDpi(dpi);
+    try {
+        // A copy: the walk must not depend on what a component does when told.
+        const std::vector<Component*> components = components_;
+        for (Component* component : components) component->DpiChanged(scale);
+    } catch (...) {
+    }
+    if (!Handle()) return;
+    const SIZE frame = FrameSize(dpi);
+    SetWindowPos(Handle(), nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::OnDpiChanged(int dpi, const RECT& suggested) noexcept {
+    // Windows suggests the rectangle the window keeps its place in on the new
+    // monitor; the size is the window's own at the dpi it is laid out at there.
+    ApplyDpi(dpi);
+    const SIZE frame = FrameSize(scale_.Dpi());
+    SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, frame.cx, frame.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void Form::SetTitle(std::wstring_view title) {
@@ -178,7 +238,8 @@ void Form::PlaceForShowing() noexcept {
         GetWindowRect(owner, &ownerRect);
         placed = KeptInside(CenteredIn(ownerRect, width, height), WorkAreaAround(owner));
     } else if (layout_.position == FormPosition::ScreenCenter && !shownBefore_) {
-        placed = CenteredIn(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, width, height);
+        const RECT work = WorkAreaAround(Handle());
+        placed = KeptInside(CenteredIn(work, width, height), work);
     } else {
         return;
     }
@@ -325,6 +386,9 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
         return 0;
     case WM_CLOSE:
         Close();
+        return 0;
+    case WM_DPICHANGED:
+        if (lParam) OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_DESTROY:
         if (isMainForm_) PostQuitMessage(0);

@@ -44,6 +44,14 @@ struct FormLayout {
 
 class Form;
 
+// The dpi a window is laid out at on a monitor of `monitorDpi` whose work area
+// is `workArea`: the monitor's, unless the window would then be larger than
+// the work area; then the largest dpi down to 96 at which it fits (its texts
+// stay crisp, only smaller), so that its title bar and buttons stay on the
+// screen. `frameAt` gives the window's outer size at a dpi.
+int FittingDpi(int monitorDpi, SIZE workArea, SIZE (*frameAt)(const void* context, int dpi),
+               const void* context) noexcept;
+
 // What a program does to each of its windows when it is created or shown
 // (fonts, captions): set by the layer above the toolkit.
 using WindowSetUp = void (*)(Form& window) noexcept;
@@ -69,8 +77,15 @@ public:
 
     std::wstring ClassName() const { return L"T" + name_; }
     bool IsMainForm() const noexcept { return isMainForm_; }
-    int ClientWidth() const noexcept { return layout_.clientWidth; }
-    int ClientHeight() const noexcept { return layout_.clientHeight; }
+    // The client area's size in device pixels at the window's scale.
+    int ClientWidth() const noexcept { return scale_(layout_.clientWidth); }
+    int ClientHeight() const noexcept { return scale_(layout_.clientHeight); }
+
+    // The scale the window is laid out at, and laying it out at another: every
+    // component follows (bounds, fonts, pictures) and the window takes its
+    // client size at that scale, keeping its top-left corner.
+    DpiScale Scale() const noexcept { return scale_; }
+    void ApplyDpi(int dpi) noexcept;
 
     FormPosition Position() const noexcept { return layout_.position; }
     void SetPosition(FormPosition position) noexcept { layout_.position = position; }
@@ -135,6 +150,13 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
 
 private:
+    DWORD Style() const noexcept;
+    DWORD ExStyle() const noexcept;
+    // The outer size of the window at a dpi.
+    SIZE FrameSize(int dpi) const noexcept;
+    // The dpi to lay the window out at on the monitor it is on (see FittingDpi).
+    int LayoutDpiOnItsMonitor() const noexcept;
+    void OnDpiChanged(int dpi, const RECT& suggested) noexcept;
     void PlaceForShowing() noexcept;
     void RestoreFocus() noexcept;
     void UpdateButtonLooks(const WinControl* focused) noexcept;
@@ -142,6 +164,7 @@ private:
     LRESULT OnCommand(WPARAM wParam, LPARAM lParam) noexcept;
 
     FormLayout layout_;
+    DpiScale scale_;
     std::wstring name_;
     std::wstring title_;
     ui::Font font_;

@@ -1,5 +1,6 @@
 #include "toolkit/HintWindow.h"
 
+#include "core/Dpi.h"
 #include "core/Handles.h"
 
 namespace vx::ui {
@@ -10,10 +11,9 @@ constexpr int kMargin = 3;
 
 } // namespace
 
-HFONT CreateHintFont() noexcept {
+HFONT CreateHintFont(int dpi) noexcept {
     NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return nullptr;
+    if (!NonClientMetricsForDpi(metrics, dpi)) return nullptr;
     return CreateFontIndirectW(&metrics.lfStatusFont);
 }
 
@@ -29,13 +29,14 @@ void HintWindow::SetCaption(std::wstring_view caption) {
 RECT HintWindow::CalcHintRect(int maxWidth, std::wstring_view hint, const void*) noexcept {
     RECT rect{0, 0, maxWidth, 0};
     WindowDc screen(nullptr);
-    UniqueFont font(CreateHintFont());
+    UniqueFont font(CreateHintFont(dpi_));
     if (!screen) return RECT{};
     const SelectedObject selected(screen.get(), font.get());
     DrawTextW(screen.get(), hint.data(), static_cast<int>(hint.size()), &rect,
               DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK);
-    rect.right += 2 * kMargin + 2;
-    rect.bottom += 2 * kMargin;
+    const DpiScale scale(dpi_);
+    rect.right += 2 * scale(kMargin) + 2;
+    rect.bottom += 2 * scale(kMargin);
     return rect;
 }
 
@@ -64,12 +65,13 @@ void HintWindow::Paint() noexcept {
     PAINTSTRUCT paint{};
     const HDC dc = BeginPaint(Handle(), &paint);
     if (!dc) return;
-    UniqueFont font(CreateHintFont());
+    UniqueFont font(CreateHintFont(dpi_));
     {
         const SelectedObject selected(dc, font.get());
         RECT client{};
         GetClientRect(Handle(), &client);
-        InflateRect(&client, -kMargin, -kMargin);
+        const int margin = DpiScale(dpi_)(kMargin);
+        InflateRect(&client, -margin, -margin);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
         DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &client, DT_NOPREFIX | DT_WORDBREAK);

@@ -4,6 +4,7 @@
 // in a small bordered pop-up in the system's tooltip colours.
 #pragma once
 
+#include "core/Dpi.h"
 #include "toolkit/Window.h"
 
 #include <windows.h>
@@ -29,6 +30,10 @@ public:
     // The toolkit's own hiding of the shown hint.
     virtual void HideNow() noexcept;
 
+    // The dpi of the window whose control the hint belongs to: the font and margins follow it.
+    int Dpi() const noexcept { return dpi_; }
+    void SetDpi(int dpi) noexcept { dpi_ = dpi > 0 ? dpi : dpi_; }
+
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept override;
 
@@ -36,9 +41,10 @@ private:
     void Paint() noexcept;
 
     std::wstring caption_;
+    int dpi_ = SystemDpi();
 };
 
-// The system's status-bar font, the font hints are drawn in. Null if Windows has none.
-HFONT CreateHintFont() noexcept;
+// The system's status-bar font at a dpi, the font hints are drawn in. Null if Windows has none.
+HFONT CreateHintFont(int dpi) noexcept;
 
 } // namespace vx::ui

@@ -21,13 +21,18 @@ public:
 
     HIMAGELIST Handle() const noexcept { return list_.get(); }
     int Count() const noexcept;
+    // The side of one image in device pixels at the window's scale.
     int ImageSize() const noexcept { return size_; }
+    // The images are taken again from the art for the new scale.
+    void DpiChanged(DpiScale scale) noexcept override;
     // Draws image `index` with its top-left corner at (x, y).
     void Draw(HDC dc, int index, int x, int y) const noexcept;
 
 private:
-    void Load(const wchar_t* resource) noexcept;
+    void Load(DpiScale scale) noexcept;
 
+    const wchar_t* resource_;
+    int layoutSize_;
     int size_;
     UniqueImageList list_;
 };

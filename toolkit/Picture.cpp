@@ -1,5 +1,8 @@
 #include "toolkit/Picture.h"
 
+#include "toolkit/Form.h"
+#include "toolkit/ScaledArt.h"
+
 namespace vx::ui {
 
 Picture::Picture(ControlHost& parent, std::wstring name, Bounds bounds, const PictureOptions& options)
@@ -9,10 +12,26 @@ Picture::Picture(ControlHost& parent, std::wstring name, Bounds bounds, const Pi
 }
 
 bool Picture::LoadFromResource(const wchar_t* name, HMODULE module) noexcept {
-    return LoadFromData(RcDataResource(module, name));
+    resource_ = name;
+    module_ = module;
+    const DpiScale scale = OwnerForm().Scale();
+    const Bounds& b = GetBounds();
+    DibImage image = scale.IsLayoutScale()
+                         ? DecodePicture(RcDataResource(module, name), AlphaForm::Premultiplied)
+                         : LoadArt(name, scale, SIZE{b.width, b.height}, AlphaForm::Premultiplied, module);
+    if (!image) return false;
+    image_ = std::move(image);
+    Invalidate();
+    return true;
+}
+
+void Picture::DpiChanged(DpiScale scale) noexcept {
+    GraphicControl::DpiChanged(scale);
+    if (resource_) LoadFromResource(resource_, module_);
 }
 
 bool Picture::LoadFromData(std::span<const std::byte> data) noexcept {
+    resource_ = nullptr;
     DibImage image = DecodePicture(data, AlphaForm::Premultiplied);
     if (!image) return false;
     image_ = std::move(image);
@@ -45,7 +64,25 @@ Line::Line(ControlHost& parent, std::wstring name, Bounds bounds, LineShape shap
 
 void Line::Paint(HDC dc) noexcept {
     RECT rect = GetBounds().Rect();
-    DrawEdge(dc, &rect, EDGE_ETCHED, shape_ == LineShape::TopLine ? BF_TOP : BF_RIGHT);
+    const int width = OwnerForm().Scale()(1);
+    if (width <= 1) {
+        DrawEdge(dc, &rect, EDGE_ETCHED, shape_ == LineShape::TopLine ? BF_TOP : BF_RIGHT);
+        return;
+    }
+    // What DrawEdge draws, each line as wide as the scale's pixel.
+    RECT shadow = rect;
+    RECT light = rect;
+    if (shape_ == LineShape::TopLine) {
+        shadow.bottom = shadow.top + width;
+        light.top = shadow.bottom;
+        light.bottom = light.top + width;
+    } else {
+        light.left = light.right - width;
+        shadow.right = light.left;
+        shadow.left = shadow.right - width;
+    }
+    FillRect(dc, &shadow, GetSysColorBrush(COLOR_BTNSHADOW));
+    FillRect(dc, &light, GetSysColorBrush(COLOR_BTNHIGHLIGHT));
 }
 
 } // namespace vx::ui

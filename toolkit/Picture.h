@@ -30,10 +30,14 @@ public:
     int ImageHeight() const noexcept { return image_.height; }
 
     void Paint(HDC dc) noexcept override;
+    // A picture from the resources is taken again from the art for the new scale.
+    void DpiChanged(DpiScale scale) noexcept override;
 
 private:
     DibImage image_;
     bool stretch_;
+    const wchar_t* resource_ = nullptr;
+    HMODULE module_ = nullptr;
 };
 
 // An etched line, painted by its parent: along the top edge of its area
@@ -46,6 +50,7 @@ public:
 
     ComponentKind Kind() const noexcept override { return ComponentKind::Line; }
     LineShape Shape() const noexcept { return shape_; }
+    // Two lines, shadow then highlight, each a pixel wide at 100 % and as wide as the scale makes a pixel.
     void Paint(HDC dc) noexcept override;
 
 private:

@@ -1,5 +1,7 @@
 #include "toolkit/Slider.h"
 
+#include "toolkit/Form.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -41,8 +43,18 @@ void Slider::HandleCreated() noexcept {
     SendMessageW(Handle(), TBM_SETRANGEMAX, FALSE, options_.maximum);
     SendMessageW(Handle(), TBM_SETPAGESIZE, 0, options_.pageSize);
     SendMessageW(Handle(), TBM_SETTICFREQ, 1, 0);
-    if (options_.thumbLength > 0) SendMessageW(Handle(), TBM_SETTHUMBLENGTH, options_.thumbLength, 0);
+    SetThumbLength();
     SendMessageW(Handle(), TBM_SETPOS, TRUE, position_);
+}
+
+void Slider::DpiChanged(DpiScale scale) noexcept {
+    WinControl::DpiChanged(scale);
+    if (Handle()) SetThumbLength();
+}
+
+void Slider::SetThumbLength() noexcept {
+    if (options_.thumbLength > 0)
+        SendMessageW(Handle(), TBM_SETTHUMBLENGTH, static_cast<WPARAM>(OwnerForm().Scale()(options_.thumbLength)), 0);
 }
 
 } // namespace vx::ui

@@ -33,8 +33,11 @@ public:
 protected:
     WindowClass Class() const noexcept override;
     void HandleCreated() noexcept override;
+    void DpiChanged(DpiScale scale) noexcept override;
 
 private:
+    void SetThumbLength() noexcept;
+
     SliderOptions options_;
     int position_;
 };

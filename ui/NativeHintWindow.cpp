@@ -120,7 +120,7 @@ void THintWindowFix::ActivateHint(const RECT& rect, std::wstring_view hint) noex
 RECT THintWindowFix::CalcHintRect(int, std::wstring_view hint, const void*) noexcept {
     const WindowDc screen(nullptr);
     if (!screen) return RECT{};
-    const UniqueFont font(CreateHintFont());
+    const UniqueFont font(CreateHintFont(Dpi()));
     const SelectedObject selected(screen.get(), font.get());
     long long width = 0;
     long long height = 0;

@@ -1,5 +1,7 @@
 #include "ui/SystemFont.h"
 
+#include "core/Dpi.h"
+
 #include "ui/Captions.h"
 #include "toolkit/Font.h"
 #include "toolkit/Form.h"
@@ -7,9 +9,9 @@
 namespace vx::ui {
 
 void ApplyIconTitleFont(Form& window) noexcept {
+    // In layout pixels: the window makes it at its own dpi.
     LOGFONTW iconTitle{};
-    if (SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(iconTitle), &iconTitle, 0))
-        window.Font().SetLogFont(iconTitle);
+    if (IconTitleFontForDpi(iconTitle, kLayoutDpi)) window.Font().SetLogFont(iconTitle);
 }
 
 void ApplySystemFont(Form& window) noexcept {

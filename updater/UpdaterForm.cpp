@@ -1,5 +1,7 @@
 #include "updater/UpdaterForm.h"
 
+#include "core/Dpi.h"
+
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -17,11 +19,26 @@ constexpr int kClientHeight = 150;
 constexpr int kMargin = 14;
 constexpr int kButtonWidth = 120;
 constexpr int kButtonHeight = 28;
+constexpr int kButtonGap = 8;
+constexpr int kButtonTop = kClientHeight - kMargin - kButtonHeight;
+constexpr int kCloseLeft = kClientWidth - kMargin - kButtonWidth;
+constexpr int kStartLeft = kCloseLeft - kButtonGap - kButtonWidth;
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
-UniqueFont MessageFont() noexcept {
+// Where the layout puts a control, in pixels at 96 dpi.
+RECT Scaled(const RECT& layout, DpiScale scale) noexcept {
+    return RECT{scale(layout.left), scale(layout.top), scale(layout.right), scale(layout.bottom)};
+}
+
+SIZE FrameSize(DpiScale scale) noexcept {
+    RECT frame{0, 0, scale(kClientWidth), scale(kClientHeight)};
+    AdjustWindowRectForDpi(frame, kStyle, 0, scale.Dpi());
+    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
+
+UniqueFont MessageFont(int dpi) noexcept {
     NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return {};
+    if (!NonClientMetricsForDpi(metrics, dpi)) return {};
     return UniqueFont(CreateFontIndirectW(&metrics.lfMessageFont));
 }
 
@@ -50,15 +67,13 @@ bool TVXUpdateForm::Create(HINSTANCE instance) noexcept {
     windowClass.hIcon = LoadIconW(instance, L"MAINICON");
     windowClass.lpszClassName = kUpdaterFormClass;
     if (!RegisterClassExW(&windowClass)) return false;
-    constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, style, FALSE, 0);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
+    // Made at the system's dpi; laid out again at its monitor's once it exists.
+    scale_ = DpiScale(SystemDpi());
+    const SIZE frame = FrameSize(scale_);
     const std::wstring title(Text(language_, UiText::Title));
-    window_ =
-        CreateWindowExW(0, kUpdaterFormClass, title.c_str(), style, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                        (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr, instance, this);
+    window_ = CreateWindowExW(0, kUpdaterFormClass, title.c_str(), kStyle, (GetSystemMetrics(SM_CXSCREEN) - frame.cx) / 2,
+                              (GetSystemMetrics(SM_CYSCREEN) - frame.cy) / 2, frame.cx, frame.cy, nullptr, nullptr,
+                              instance, this);
     return window_ != nullptr;
 }
 
@@ -115,6 +130,9 @@ LRESULT TVXUpdateForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) noexce
     case WM_CLOSE:
         FormCloseQuery();
         return 0;
+    case WM_DPICHANGED:
+        if (lParam) FormDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
@@ -133,31 +151,53 @@ LRESULT TVXUpdateForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) noexce
     return DefWindowProcW(window_, message, wParam, lParam);
 }
 
-HWND TVXUpdateForm::AddControl(const wchar_t* className, DWORD style, int id, RECT bounds) noexcept {
-    const HWND control = CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | style, bounds.left, bounds.top,
-                                         bounds.right - bounds.left, bounds.bottom - bounds.top, window_,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
-    if (control && font_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    return control;
-}
+// The layout: one control per line, in 96-dpi pixels of the client area.
+// clang-format off
+const TVXUpdateForm::ControlLine TVXUpdateForm::kLayout[] = {
+    //                              class             style                          id               left, top, right, bottom
+    {&TVXUpdateForm::StatusLabel, L"STATIC",        SS_LEFT | SS_NOPREFIX,          kStatusLabelId, {kMargin, kMargin, kClientWidth - kMargin, 62}},
+    {&TVXUpdateForm::ProgressBar, PROGRESS_CLASSW,  0,                              kProgressBarId, {kMargin, 70, kClientWidth - kMargin, 88}},
+    {&TVXUpdateForm::CloseButton, L"BUTTON",        BS_PUSHBUTTON | WS_TABSTOP,     kCloseButtonId, {kCloseLeft, kButtonTop, kCloseLeft + kButtonWidth, kButtonTop + kButtonHeight}},
+    {&TVXUpdateForm::StartButton, L"BUTTON",        BS_DEFPUSHBUTTON | WS_TABSTOP,  kStartButtonId, {kStartLeft, kButtonTop, kStartLeft + kButtonWidth, kButtonTop + kButtonHeight}},
+};
+// clang-format on
 
 void TVXUpdateForm::FormCreate() noexcept {
-    font_ = MessageFont();
-    constexpr int width = kClientWidth - 2 * kMargin;
-    StatusLabel = AddControl(L"STATIC", SS_LEFT | SS_NOPREFIX, kStatusLabelId, {kMargin, kMargin, kMargin + width, 62});
-    ProgressBar = AddControl(PROGRESS_CLASSW, 0, kProgressBarId, {kMargin, 70, kMargin + width, 88});
+    scale_ = DpiScale(WindowDpi(window_));
+    font_ = MessageFont(scale_.Dpi());
+    for (const ControlLine& line : kLayout) {
+        const RECT place = Scaled(line.bounds, scale_);
+        this->*line.control = CreateWindowExW(0, line.className, L"", WS_CHILD | WS_VISIBLE | line.style, place.left,
+                                              place.top, place.right - place.left, place.bottom - place.top, window_,
+                                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(line.id)), nullptr, nullptr);
+        if (this->*line.control && font_)
+            SendMessageW(this->*line.control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    }
     SendMessageW(ProgressBar, PBM_SETRANGE32, 0, 1000);
-    constexpr int buttonTop = kClientHeight - kMargin - kButtonHeight;
-    constexpr int closeLeft = kClientWidth - kMargin - kButtonWidth;
-    CloseButton = AddControl(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, kCloseButtonId,
-                             {closeLeft, buttonTop, closeLeft + kButtonWidth, buttonTop + kButtonHeight});
-    constexpr int startLeft = closeLeft - 8 - kButtonWidth;
-    StartButton = AddControl(L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, kStartButtonId,
-                             {startLeft, buttonTop, startLeft + kButtonWidth, buttonTop + kButtonHeight});
     ShowWindow(StartButton, SW_HIDE);
     SetText(CloseButton, Text(language_, UiText::Cancel));
     SetText(StartButton, Text(language_, UiText::StartProgram));
     SetText(StatusLabel, StepText(language_, UpdateStep::Checking));
+    if (scale_.Dpi() == SystemDpi()) return;
+    const SIZE frame = FrameSize(scale_);
+    SetWindowPos(window_, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// On a monitor of another scale: the controls, their font and the window's
+// size at that scale, in the place Windows suggests; texts and states stay.
+void TVXUpdateForm::FormDpiChanged(int dpi, const RECT& suggested) noexcept {
+    scale_ = DpiScale(dpi);
+    UniqueFont font = MessageFont(dpi);
+    for (const ControlLine& line : kLayout) {
+        const HWND control = this->*line.control;
+        const RECT place = Scaled(line.bounds, scale_);
+        SetWindowPos(control, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    }
+    if (font) font_ = std::move(font);
+    const SIZE frame = FrameSize(scale_);
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, frame.cx, frame.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Cancel while working (not while the installer runs: stopping it half-way

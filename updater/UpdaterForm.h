@@ -4,6 +4,7 @@
 // by posted messages, so the window stays responsive and Cancel works.
 #pragma once
 
+#include "core/Dpi.h"
 #include "core/Handles.h"
 #include "updater/UpdateJob.h"
 #include "updater/UpdaterTexts.h"
@@ -36,12 +37,22 @@ private:
     void JobStep(UpdateStep step) noexcept;
     void JobProgress(int permille) noexcept;
     void JobDone(UpdateOutcome outcome) noexcept;
-    HWND AddControl(const wchar_t* className, DWORD style, int id, RECT bounds) noexcept;
+    void FormDpiChanged(int dpi, const RECT& suggested) noexcept;
+
+    struct ControlLine {
+        HWND TVXUpdateForm::*control;
+        const wchar_t* className;
+        DWORD style;
+        int id;
+        RECT bounds;
+    };
+    static const ControlLine kLayout[];
 
     UpdateJobSettings settings_;
     Language language_;
     std::wstring programPath_;
     HWND window_ = nullptr;
+    DpiScale scale_;
     HWND StatusLabel = nullptr;
     HWND ProgressBar = nullptr;
     HWND CloseButton = nullptr;
