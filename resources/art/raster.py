@@ -5,12 +5,39 @@ y pointing down). They are turned into coverage masks (one float per pixel,
 0..1) with exact horizontal coverage and 16 sub-scanlines per pixel row;
 masks combine (union, subtract, intersect, blur) and are composited onto an
 RGBA canvas with a solid colour or a gradient. Standard library only.
+
+Drawings are written in 96-dpi pixels. set_scale() renders them for another
+display scale: canvases grow by the scale (each side rounded half away from
+zero, as Windows' MulDiv does), shapes, gradients, blurs and shifts are mapped
+onto the larger pixels, and curves are cut finer, so a picture at 200 % is the
+same drawing with twice the detail, not an enlarged copy.
 """
 import math
 import struct
 import zlib
 
 SUBSCANLINES = 16
+
+# The display scale that drawings are rendered at: a percentage and the factor.
+_percent = 100
+SCALE = 1.0
+
+
+def set_scale(percent):
+    """Renders every following drawing at percent % of its 96-dpi size."""
+    global _percent, SCALE
+    _percent = int(percent)
+    SCALE = _percent / 100.0
+
+
+def scaled_size(value):
+    """A 96-dpi length in pixels at the current scale, rounded half away from zero."""
+    return (value * _percent + 50) // 100
+
+
+def _scaled_count(n):
+    """A segment count chosen for 100 %, for the current scale."""
+    return n if _percent == 100 else max(n, int(round(n * SCALE)))
 
 
 # ---------------------------------------------------------------- colours
@@ -83,12 +110,12 @@ class Affine:
 
 
 def _segments_for(r):
-    return max(12, min(256, int(r * 3.0)))
+    return max(12, min(256, int(r * SCALE * 3.0)))
 
 
 def arc_points(cx, cy, rx, ry, a0, a1, n=None):
     """Points on an elliptic arc, angles in degrees, clockwise on screen for a1 > a0."""
-    n = n or max(4, int(_segments_for(max(rx, ry)) * abs(a1 - a0) / 360.0))
+    n = _scaled_count(n) if n else max(4, int(_segments_for(max(rx, ry)) * abs(a1 - a0) / 360.0))
     return [(cx + rx * math.cos(math.radians(a0 + (a1 - a0) * i / n)),
              cy + ry * math.sin(math.radians(a0 + (a1 - a0) * i / n))) for i in range(n + 1)]
 
@@ -122,6 +149,7 @@ def polygon(*pts):
 
 
 def bezier(p0, p1, p2, p3, n=24):
+    n = _scaled_count(n)
     out = []
     for i in range(n + 1):
         t = i / n
@@ -190,6 +218,9 @@ class Mask:
         return Mask(self.w, self.h, [min(1.0, x * factor) for x in self.a])
 
     def shifted(self, dx, dy):
+        """The mask moved by (dx, dy) 96-dpi pixels, rounded to whole pixels at the current scale."""
+        if _percent != 100:
+            dx, dy = int(math.floor(dx * SCALE + 0.5)), int(math.floor(dy * SCALE + 0.5))
         out = [0.0] * (self.w * self.h)
         for y in range(self.h):
             sy = y - dy
@@ -201,12 +232,14 @@ class Mask:
         return Mask(self.w, self.h, out)
 
     def blurred(self, radius):
-        """Three box-blur passes each way: close to a Gaussian of about radius/1.7 sigma."""
+        """Three box-blur passes each way: close to a Gaussian of about radius/1.7 sigma.
+
+        The radius is in 96-dpi pixels; at another scale the passes' radii are chosen so that
+        the blur's spread grows with the scale."""
         w, h = self.w, self.h
         a = list(self.a)
-        r = max(1, int(radius))
-        norm = 1.0 / (2 * r + 1)
-        for _ in range(3):
+        for r in _box_radii(max(1, int(radius))):
+            norm = 1.0 / (2 * r + 1)
             b = [0.0] * (w * h)
             for y in range(h):
                 row = a[y * w:(y + 1) * w]
@@ -228,8 +261,26 @@ class Mask:
         return Mask(w, h, a)
 
 
+def _box_radii(r):
+    """Radii of three box passes whose spread is that of three passes of radius r at 100 %, scaled.
+
+    A box of radius k has a variance of k(k+1)/3; passes of radii a and a+1 are mixed to come
+    closest to the scaled variance."""
+    if _percent == 100:
+        return [r, r, r]
+    target = SCALE * SCALE * r * (r + 1)
+    a = int((math.sqrt(1 + 4 * target) - 1) / 2)
+    wider = min(3, max(0, int(round((target - a * (a + 1)) * 3 / (2.0 * (a + 1))))))
+    return [a + 1] * wider + [a] * (3 - wider)
+
+
 def fill(w, h, shape, rule='nonzero', transform=None):
-    """Coverage mask of the shape: exact across each sub-scanline, 16 sub-scanlines a row."""
+    """Coverage mask of the shape, given in 96-dpi pixels, on a w x h mask of the current scale.
+
+    Exact across each sub-scanline, 16 sub-scanlines a row."""
+    if _percent != 100:
+        to_pixels = Affine().scale(SCALE)
+        transform = to_pixels if transform is None else transform.then(to_pixels)
     if transform is not None:
         shape = transform.apply(shape)
     data = [0.0] * (w * h)
@@ -289,10 +340,11 @@ def _add_span(cov, delta, xa, xb, weight, w):
 # ---------------------------------------------------------------- canvas
 
 class Canvas:
-    """RGBA pixels, premultiplied, components 0..1."""
+    """RGBA pixels, premultiplied, components 0..1. Sized w x h 96-dpi pixels at the current scale."""
 
     def __init__(self, w, h, background=None):
-        self.w, self.h = w, h
+        self.w, self.h = scaled_size(w), scaled_size(h)
+        w, h = self.w, self.h
         self.px = [0.0] * (w * h * 4)
         if background is not None:
             self.paint(Mask(w, h, [1.0] * (w * h)), background)
@@ -301,10 +353,16 @@ class Canvas:
         """Composites the paint (colour tuple or function (x, y) -> colour) through the mask."""
         px, w = self.px, self.w
         solid = not callable(paint)
+        at = _percent != 100
         for i, m in enumerate(mask.a):
             if m <= 0.0:
                 continue
-            c = paint if solid else paint(i % w + 0.5, i // w + 0.5)
+            if solid:
+                c = paint
+            elif at:
+                c = paint((i % w + 0.5) / SCALE, (i // w + 0.5) / SCALE)   # gradients are in 96-dpi pixels
+            else:
+                c = paint(i % w + 0.5, i // w + 0.5)
             sa = m * opacity * c[3]
             if sa <= 0.0:
                 continue
@@ -378,3 +436,22 @@ def png_bytes(canvas, opaque=False):
     header = struct.pack('>IIBBBBB', w, h, 8, 2 if opaque else 6, 0, 0, 0)
     return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', zlib.compress(bytes(raw), 9))
             + chunk(b'IEND', b''))
+
+
+# ---------------------------------------------------------------- BMP
+
+def bmp_bytes(canvas):
+    """A 24-bit bottom-up BMP of an opaque canvas, with a plain BITMAPINFOHEADER."""
+    w, h = canvas.w, canvas.h
+    rgba = canvas.rgba_bytes()
+    stride = (w * 3 + 3) // 4 * 4
+    body = bytearray()
+    for y in range(h - 1, -1, -1):
+        row = bytearray(stride)
+        for x in range(w):
+            r, g, b = rgba[(y * w + x) * 4:(y * w + x) * 4 + 3]
+            row[x * 3:x * 3 + 3] = bytes((b, g, r))
+        body += row
+    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 24, 0, len(body), 0, 0, 0, 0)
+    header = struct.pack('<2sIHHI', b'BM', 14 + len(info) + len(body), 0, 0, 14 + len(info))
+    return header + info + bytes(body)
