@@ -35,6 +35,13 @@ def scaled_size(value):
     return (value * _percent + 50) // 100
 
 
+def snap(v):
+    """A 96-dpi coordinate moved onto the nearest pixel edge at the current scale (unchanged at 100 %).
+
+    For the small pictures, whose straight edges would otherwise fall inside a pixel at some scales."""
+    return v if _percent == 100 else round(v * SCALE) / SCALE
+
+
 def _scaled_count(n):
     """A segment count chosen for 100 %, for the current scale."""
     return n if _percent == 100 else max(n, int(round(n * SCALE)))
@@ -142,6 +149,12 @@ def rounded_rect(x, y, w, h, r):
     pts += arc_points(x + r, y + h - r, r, r, 90, 180)
     pts += arc_points(x + r, y + r, r, r, 180, 270)
     return [pts]
+
+
+def snapped_rect(x, y, w, h, r=0):
+    """A rectangle (rounded when r > 0) with its edges on whole pixels at the current scale."""
+    x0, y0, x1, y1 = snap(x), snap(y), snap(x + w), snap(y + h)
+    return rounded_rect(x0, y0, x1 - x0, y1 - y0, r) if r else rect(x0, y0, x1 - x0, y1 - y0)
 
 
 def polygon(*pts):
