@@ -200,7 +200,7 @@ def main(argv):
             if wanted(name, percent):
                 suffix = '' if percent == 100 else '@%d' % percent
                 _write(os.path.join(RESOURCES, 'pictures', name + suffix + '.png'),
-                       png_bytes(_render(percent, draw), opaque))
+                       png_bytes(_render(percent, draw), opaque, filtered=percent != 100))
     for percent in WELCOME_SCALES:
         if wanted('Welcome', percent):
             _write(os.path.join(INSTALLER_ART, 'Welcome@%d.bmp' % percent),
