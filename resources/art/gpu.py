@@ -134,7 +134,8 @@ def wide_card_canvas(size=256):
     x0, x1 = 30, 250
     y0, y1 = top + 4, top + 66
     # A soft shadow right under the card, kept inside the band.
-    m = fill(cv.w, cv.h, rounded_rect(x0 + 6, bottom - 11, x1 - x0 - 12, 6, 3), transform=tf).blurred(max(1, size / 128))
+    m = fill(cv.w, cv.h, rounded_rect(x0 + 6, bottom - 11, x1 - x0 - 12, 6, 3), transform=tf)
+    m = m.blurred(max(1, size / 128))
     cv.paint(m, rgb('#000000'), 0.22)
     # Circuit board and edge connector under the shroud.
     cv.shape(rect(x0 + 4, y1 - 6, x1 - x0 - 12, 18),
