@@ -113,7 +113,7 @@ def card_canvas(size, detail=None, shadow=False):
     scale = size / 256.0
     tf = Affine().scale(scale)
     if shadow:
-        m = fill(size, size, rounded_rect(24, 196, 226, 26, 13), transform=tf).blurred(max(1, size / 32))
+        m = fill(cv.w, cv.h, rounded_rect(24, 196, 226, 26, 13), transform=tf).blurred(max(1, size / 32))
         cv.paint(m, rgb('#000000'), 0.35)
     draw_card(cv, tf, detail)
     return cv
@@ -134,7 +134,8 @@ def wide_card_canvas(size=256):
     x0, x1 = 30, 250
     y0, y1 = top + 4, top + 66
     # A soft shadow right under the card, kept inside the band.
-    m = fill(size, size, rounded_rect(x0 + 6, bottom - 11, x1 - x0 - 12, 6, 3), transform=tf).blurred(max(1, size / 128))
+    m = fill(cv.w, cv.h, rounded_rect(x0 + 6, bottom - 11, x1 - x0 - 12, 6, 3), transform=tf)
+    m = m.blurred(max(1, size / 128))
     cv.paint(m, rgb('#000000'), 0.22)
     # Circuit board and edge connector under the shroud.
     cv.shape(rect(x0 + 4, y1 - 6, x1 - x0 - 12, 18),
@@ -164,7 +165,7 @@ def wide_card_canvas(size=256):
 
 
 def card_mask(size):
-    return Mask(size, size, card_canvas(size).px[3::4])
+    return card_canvas(size).alpha_mask()
 
 
 __all__ = ['draw_card', 'card_canvas', 'wide_card_canvas', 'card_mask', 'arc_points']

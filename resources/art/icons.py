@@ -3,7 +3,7 @@ the 16 x 16 list pictures."""
 import math
 
 from raster import (Affine, Canvas, arc_points, circle, ellipse, fill, linear, polygon, radial, rect, rgb,
-                    rounded_rect, stroke, union)
+                    rounded_rect, snap, snapped_rect, stroke, union)
 
 
 def _question_mark(cx, cy, size):
@@ -95,10 +95,12 @@ def nav_about(width):
 def window_emblem(cv, x0, light):
     """The four-pane window emblem in a 16 x 16 cell at x0."""
     top, bottom = (rgb('#7fd0ff'), rgb('#1b86e0')) if light else (rgb('#3a6fc4'), rgb('#0e2c6a'))
-    panes = [polygon((1, 3.2), (7.3, 2.3), (7.3, 7.5), (1, 7.5)),
-             polygon((8.3, 2.1), (15, 1), (15, 7.5), (8.3, 7.5)),
-             polygon((1, 8.5), (7.3, 8.5), (7.3, 13.7), (1, 12.8)),
-             polygon((8.3, 8.5), (15, 8.5), (15, 15), (8.3, 13.9))]
+    left, right, gap_left, gap_right = snap(1), snap(15), snap(7.3), snap(8.3)
+    gap_top, gap_bottom, foot = snap(7.5), snap(8.5), snap(15)
+    panes = [polygon((left, 3.2), (gap_left, 2.3), (gap_left, gap_top), (left, gap_top)),
+             polygon((gap_right, 2.1), (right, 1), (right, gap_top), (gap_right, gap_top)),
+             polygon((left, gap_bottom), (gap_left, gap_bottom), (gap_left, 13.7), (left, 12.8)),
+             polygon((gap_right, gap_bottom), (right, gap_bottom), (right, foot), (gap_right, 13.9))]
     paint = linear(x0, 1, x0 + 14, 15, [(0, top), (1, bottom)])
     cv.shape(union(*panes), paint, transform=Affine().translate(x0, 0))
 
@@ -117,16 +119,16 @@ def image_list_processor():
         p = 4 + k * 2.4
         pins += rect(p, 0.5, 1.3, 3) + rect(p, 12.5, 1.3, 3) + rect(0.5, p, 3, 1.3) + rect(12.5, p, 3, 1.3)
     cv.shape(pins, rgb('#9aa3af'))
-    cv.shape(rounded_rect(2.5, 2.5, 11, 11, 1.5), linear(0, 2, 0, 14, [(0, rgb('#4b5565')), (1, rgb('#1f2530'))]))
-    cv.shape(rect(5, 5, 6, 6), linear(5, 5, 11, 11, [(0, rgb('#ffe27a')), (1, rgb('#c0901e'))]))
-    cv.shape(rect(6.5, 6.5, 3, 3), rgb('#8a6510'), opacity=0.6)
+    cv.shape(snapped_rect(2.5, 2.5, 11, 11, 1.5), linear(0, 2, 0, 14, [(0, rgb('#4b5565')), (1, rgb('#1f2530'))]))
+    cv.shape(snapped_rect(5, 5, 6, 6), linear(5, 5, 11, 11, [(0, rgb('#ffe27a')), (1, rgb('#c0901e'))]))
+    cv.shape(snapped_rect(6.5, 6.5, 3, 3), rgb('#8a6510'), opacity=0.6)
     return cv
 
 
 def _monitor(cv, x, y, w, h):
     cv.shape(rect(x + w / 2 - 1, y + h, 2, 2) + rect(x + w / 2 - 3, y + h + 1.5, 6, 1.5), rgb('#5a6270'))
-    cv.shape(rounded_rect(x, y, w, h, 1), linear(0, y, 0, y + h, [(0, rgb('#6b7482')), (1, rgb('#2b313b'))]))
-    cv.shape(rect(x + 1, y + 1, w - 2, h - 2.2), linear(x, y, x + w, y + h, [(0, rgb('#9edcff')),
+    cv.shape(snapped_rect(x, y, w, h, 1), linear(0, y, 0, y + h, [(0, rgb('#6b7482')), (1, rgb('#2b313b'))]))
+    cv.shape(snapped_rect(x + 1, y + 1, w - 2, h - 2.2), linear(x, y, x + w, y + h, [(0, rgb('#9edcff')),
                                                                             (1, rgb('#1f6fd0'))]))
 
 

@@ -1,11 +1,16 @@
 #!/usr/bin/env python3
 """Generates the program's pictures, icon and click sound from the drawings in this folder.
 
-    python3 resources/art/make_art.py
+    python3 resources/art/make_art.py [--scale PERCENT]... [--only NAME]...
 
-writes resources/pictures/*.png, resources/MainIcon.ico and resources/Click.wav. The outputs
-are checked in, so that a build needs no Python; run this again after changing a drawing.
-Python 3 standard library only; the output is the same byte for byte on every run."""
+writes resources/pictures/<Name>.png and, drawn again for 150 and 200 % display scale,
+<Name>@150.png and <Name>@200.png; resources/MainIcon.ico and resources/Click.wav; and the
+setup program's welcome picture, installer/art/Welcome@<percent>.bmp at 100 to 200 % in steps
+of 25. --scale and --only (each may be given more than once) limit the run to those scales
+and those outputs (the names above without scale and extension: Background, Welcome, MainIcon).
+The outputs are checked in, so that a build needs no Python; run this again after changing a
+drawing. Python 3 standard library only; the output is the same byte for byte on every run."""
+import argparse
 import math
 import os
 import random
@@ -17,24 +22,30 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import gpu  # noqa: E402
 import icons  # noqa: E402
 import pictures  # noqa: E402
-from raster import png_bytes  # noqa: E402
+import raster  # noqa: E402
+from raster import bmp_bytes, png_bytes  # noqa: E402
 
 RESOURCES = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+INSTALLER_ART = os.path.join(os.path.dirname(RESOURCES), 'installer', 'art')
 
-# File name, drawing, opaque (no alpha channel needed).
+# Name, drawing, opaque (no alpha channel needed). Each is drawn for every one of PICTURE_SCALES.
 PICTURES = [
-    ('Background.png', pictures.background, True),
-    ('TopLogo.png', pictures.logo, False),
-    ('NavButton1.png', lambda: icons.nav_help(78), False),
-    ('NavButton2.png', lambda: icons.nav_home(85), False),
-    ('NavButton3.png', lambda: icons.nav_support(108), False),
-    ('NavButton4.png', lambda: icons.nav_about(99), False),
-    ('ImageList1.png', icons.image_list_windows, False),
-    ('ImageList2.png', icons.image_list_processor, False),
-    ('ImageList3.png', icons.image_list_network, False),
-    ('Banner.png', pictures.banner, True),
-    ('LargeIcon.png', gpu.wide_card_canvas, False),
+    ('Background', pictures.background, True),
+    ('TopLogo', pictures.logo, False),
+    ('NavButton1', lambda: icons.nav_help(78), False),
+    ('NavButton2', lambda: icons.nav_home(85), False),
+    ('NavButton3', lambda: icons.nav_support(108), False),
+    ('NavButton4', lambda: icons.nav_about(99), False),
+    ('ImageList1', icons.image_list_windows, False),
+    ('ImageList2', icons.image_list_processor, False),
+    ('ImageList3', icons.image_list_network, False),
+    ('Banner', pictures.banner, True),
+    ('LargeIcon', gpu.wide_card_canvas, False),
 ]
+PICTURE_SCALES = [100, 150, 200]
+
+# The setup program's welcome and finish pages show a picture of 164 x 314 pixels at 96 dpi.
+WELCOME_SCALES = [100, 125, 150, 175, 200]
 
 # The icon group: (size, bits per pixel), in the order Windows lists them.
 ICON_IMAGES = [(16, 8), (24, 8), (32, 8), (48, 8),
@@ -159,15 +170,46 @@ def _write(path, data):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, 'wb') as f:
         f.write(data)
-    print('wrote', os.path.relpath(path, RESOURCES), len(data), 'bytes')
+    print('wrote', os.path.relpath(path, os.path.dirname(RESOURCES)), len(data), 'bytes')
 
 
-def main():
+def _render(percent, draw):
+    raster.set_scale(percent)
+    try:
+        return draw()
+    finally:
+        raster.set_scale(100)
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description='Generates the program\'s pictures, icon and sound.')
+    parser.add_argument('--scale', type=int, action='append', metavar='PERCENT',
+                        help='only these display scales (%s)' % ', '.join(map(str, WELCOME_SCALES)))
+    parser.add_argument('--only', action='append', metavar='NAME', help='only these outputs')
+    args = parser.parse_args(argv)
+    names = [name for name, _, _ in PICTURES] + ['Welcome', 'MainIcon', 'Click']
+    unknown = sorted(set(args.only or []) - set(names))
+    if unknown:
+        parser.error('no output named %s (there are %s)' % (', '.join(unknown), ', '.join(names)))
+
+    def wanted(name, percent=100):
+        return (not args.only or name in args.only) and (not args.scale or percent in args.scale)
+
     for name, draw, opaque in PICTURES:
-        _write(os.path.join(RESOURCES, 'pictures', name), png_bytes(draw(), opaque))
-    _write(os.path.join(RESOURCES, 'MainIcon.ico'), icon_file())
-    _write(os.path.join(RESOURCES, 'Click.wav'), click_wav())
+        for percent in PICTURE_SCALES:
+            if wanted(name, percent):
+                suffix = '' if percent == 100 else '@%d' % percent
+                _write(os.path.join(RESOURCES, 'pictures', name + suffix + '.png'),
+                       png_bytes(_render(percent, draw), opaque, filtered=percent != 100))
+    for percent in WELCOME_SCALES:
+        if wanted('Welcome', percent):
+            _write(os.path.join(INSTALLER_ART, 'Welcome@%d.bmp' % percent),
+                   bmp_bytes(_render(percent, pictures.welcome)))
+    if wanted('MainIcon'):
+        _write(os.path.join(RESOURCES, 'MainIcon.ico'), icon_file())
+    if wanted('Click'):
+        _write(os.path.join(RESOURCES, 'Click.wav'), click_wav())
 
 
 if __name__ == '__main__':
-    main()
+    main(sys.argv[1:])

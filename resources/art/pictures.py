@@ -5,6 +5,7 @@ import random
 
 import gpu
 import letters
+import raster
 from raster import (Affine, Canvas, Mask, arc_points, bezier, circle, fill, linear, polygon, radial, rect,
                     rgb, rounded_rect, stroke, union)
 
@@ -83,10 +84,10 @@ def _pliers():
     return [upper, lower] + jaws + circle(0, 0, 26), rect(-130, -1.5, 110, 3) + circle(0, 0, 7)
 
 
-def _tool_mask(w, h, parts, tf):
+def _tool_mask(cv, parts, tf):
     adds, subs = parts
-    m = fill(w, h, union(adds), transform=tf)
-    return m.subtract(fill(w, h, union(subs), transform=tf)) if subs else m
+    m = fill(cv.w, cv.h, union(adds), transform=tf)
+    return m.subtract(fill(cv.w, cv.h, union(subs), transform=tf)) if subs else m
 
 
 def _placed(angle, anchor, at, size=0.8):
@@ -111,12 +112,19 @@ def background():
     cv.shape(rect(0, 85, w, 150), linear(0, 85, 0, 235, [(0, rgb('#c6d5e8')), (1, FIELD)]))
     # Each tool is cut out of the ones below it by a thin ring of the field colour.
     for parts, tf in TOOL_LAYOUT:
-        m = _tool_mask(w, h, parts(), tf)
+        m = _tool_mask(cv, parts(), tf)
         cv.paint(m.blurred(2).scaled(3.0), FIELD)
         cv.paint(m, TOOL_GREY)
     band = Canvas(w, 85)
     draw_band(band, w, 85, seed=3)
-    cv.px[:len(band.px)] = band.px
+    # The band's rows replace the field's; where the band ends inside a pixel row (at some
+    # scales), that row is the band laid over the field.
+    whole = int(85 * raster.SCALE) * cv.w * 4
+    cv.px[:whole] = band.px[:whole]
+    for k in range(whole, len(band.px), 4):
+        keep = 1.0 - band.px[k + 3]
+        for c in range(4):
+            cv.px[k + c] = band.px[k + c] + cv.px[k + c] * keep
     return cv
 
 
@@ -125,16 +133,56 @@ def background():
 def logo():
     w, h = 400, 50
     cv = Canvas(w, h)
-    card = gpu.card_canvas(64, 'medium')
-    # Place the 64-pixel card, which fills rows 12..58 of its canvas, in the left of the logo.
-    for y in range(h):
-        sy = y + 9
-        if 0 <= sy < 64:
-            cv.px[y * w * 4:(y * w + 64) * 4] = card.px[sy * 64 * 4:(sy * 64 + 64) * 4]
+    # The 64-pixel card, which fills rows 12..58 of its square, lies in the left of the logo, 9 rows up.
+    gpu.draw_card(cv, Affine().scale(64 / 256.0).translate(0, -9), 'medium')
     text, _width = letters.word('Velantrix')
     tf = Affine().skew_x(-0.2).scale(0.38).translate(80, 5)
-    m = fill(w, h, text, transform=tf)
+    m = fill(cv.w, cv.h, text, transform=tf)
     shadow = m.shifted(2, 2).blurred(2)
     cv.paint(shadow, rgb('#000000'), 0.6)
     cv.paint(m, linear(0, 5, 0, 43, [(0, rgb('#ffffff')), (1, rgb('#d6e4f7'))]))
+    return cv
+
+
+# ---------------------------------------------------------------- setup program's welcome picture
+
+def welcome():
+    """The side picture of the setup program's welcome and finish pages: the card and the name on
+    the dark band's blue, the tools faint at the foot."""
+    w, h = 164, 314
+    cv = Canvas(w, h)
+    cv.shape(rect(0, 0, w, h), linear(0, 0, 0, h, [(0, BAND_TOP), (1, BAND_BOTTOM)]))
+    cv.shape(rect(0, 0, w, h), radial(w * 0.62, h * 0.36, w * 0.95,
+                                      [(0, rgb('#3f7fd6', 0.42)), (1, rgb('#3f7fd6', 0.0))]))
+    rnd = random.Random(11)
+    for k in range(9):
+        t = k / 8.0
+        x0 = w * (0.05 + 0.5 * t) + rnd.uniform(-3, 3)
+        x3 = w * (0.35 + 0.6 * t) + rnd.uniform(-3, 3)
+        c1 = (w * (1.0 - 0.4 * t) + rnd.uniform(-8, 8), h * 0.68)
+        c2 = (w * (0.1 - 0.2 * t) + rnd.uniform(-8, 8), h * 0.3)
+        curve = bezier((x0, h + 20), c1, c2, (x3, -20), 160)
+        cv.shape(stroke(curve, 0.9 + 0.5 * (k % 3 == 0), cap='butt'), rgb('#cfe3ff'), opacity=0.08 + 0.04 * (k % 4))
+    # The tools of the main window's background, faint, crossing at the foot.
+    for parts, angle, anchor, at in ((_wrench, -28, (160, 0), (92, 286)), (lambda: _screwdriver(250), 34,
+                                                                          (125, 0), (80, 282))):
+        tf = Affine().scale(0.42).rotate(angle)
+        ax, ay = tf.point(anchor)
+        cv.paint(_tool_mask(cv, parts(), tf.translate(at[0] - ax, at[1] - ay)), rgb('#cfe3ff'), 0.10)
+    # The card with a soft shadow under it.
+    card_tf = Affine().scale(0.52).translate(15, 50)
+    shadow = fill(cv.w, cv.h, rounded_rect(30, 200, 210, 22, 11), transform=card_tf).blurred(3)
+    cv.paint(shadow, rgb('#000000'), 0.45)
+    gpu.draw_card(cv, card_tf, 'full')
+    # The name, in the logo's letters, with the logo's shadow.
+    text, width = letters.word('Velantrix')
+    size = 0.22
+    tf = Affine().skew_x(-0.2).scale(size).translate((w - width * size) / 2.0 + 2, 194)
+    m = fill(cv.w, cv.h, text, transform=tf)
+    cv.paint(m.shifted(1, 1).blurred(1), rgb('#000000'), 0.55)
+    cv.paint(m, linear(0, 194, 0, 216, [(0, rgb('#ffffff')), (1, rgb('#d6e4f7'))]))
+    cv.shape(rounded_rect(w / 2.0 - 22, 228, 44, 2.5, 1.25), linear(w / 2.0 - 22, 0, w / 2.0 + 22, 0,
+                                                                   [(0, gpu.ACCENT), (1, gpu.ACCENT_LIGHT)]))
+    # A lighter edge where the picture meets the page.
+    cv.shape(rect(w - 1, 0, 1, h), rgb('#6f9fe0'), opacity=0.8)
     return cv

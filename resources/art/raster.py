@@ -5,12 +5,46 @@ y pointing down). They are turned into coverage masks (one float per pixel,
 0..1) with exact horizontal coverage and 16 sub-scanlines per pixel row;
 masks combine (union, subtract, intersect, blur) and are composited onto an
 RGBA canvas with a solid colour or a gradient. Standard library only.
+
+Drawings are written in 96-dpi pixels. set_scale() renders them for another
+display scale: canvases grow by the scale (each side rounded half away from
+zero, as Windows' MulDiv does), shapes, gradients, blurs and shifts are mapped
+onto the larger pixels, and curves are cut finer, so a picture at 200 % is the
+same drawing with twice the detail, not an enlarged copy.
 """
 import math
 import struct
 import zlib
 
 SUBSCANLINES = 16
+
+# The display scale that drawings are rendered at: a percentage and the factor.
+_percent = 100
+SCALE = 1.0
+
+
+def set_scale(percent):
+    """Renders every following drawing at percent % of its 96-dpi size."""
+    global _percent, SCALE
+    _percent = int(percent)
+    SCALE = _percent / 100.0
+
+
+def scaled_size(value):
+    """A 96-dpi length in pixels at the current scale, rounded half away from zero."""
+    return (value * _percent + 50) // 100
+
+
+def snap(v):
+    """A 96-dpi coordinate moved onto the nearest pixel edge at the current scale (unchanged at 100 %).
+
+    For the small pictures, whose straight edges would otherwise fall inside a pixel at some scales."""
+    return v if _percent == 100 else round(v * SCALE) / SCALE
+
+
+def _scaled_count(n):
+    """A segment count chosen for 100 %, for the current scale."""
+    return n if _percent == 100 else max(n, int(round(n * SCALE)))
 
 
 # ---------------------------------------------------------------- colours
@@ -83,12 +117,12 @@ class Affine:
 
 
 def _segments_for(r):
-    return max(12, min(256, int(r * 3.0)))
+    return max(12, min(256, int(r * SCALE * 3.0)))
 
 
 def arc_points(cx, cy, rx, ry, a0, a1, n=None):
     """Points on an elliptic arc, angles in degrees, clockwise on screen for a1 > a0."""
-    n = n or max(4, int(_segments_for(max(rx, ry)) * abs(a1 - a0) / 360.0))
+    n = _scaled_count(n) if n else max(4, int(_segments_for(max(rx, ry)) * abs(a1 - a0) / 360.0))
     return [(cx + rx * math.cos(math.radians(a0 + (a1 - a0) * i / n)),
              cy + ry * math.sin(math.radians(a0 + (a1 - a0) * i / n))) for i in range(n + 1)]
 
@@ -117,11 +151,18 @@ def rounded_rect(x, y, w, h, r):
     return [pts]
 
 
+def snapped_rect(x, y, w, h, r=0):
+    """A rectangle (rounded when r > 0) with its edges on whole pixels at the current scale."""
+    x0, y0, x1, y1 = snap(x), snap(y), snap(x + w), snap(y + h)
+    return rounded_rect(x0, y0, x1 - x0, y1 - y0, r) if r else rect(x0, y0, x1 - x0, y1 - y0)
+
+
 def polygon(*pts):
     return [list(pts)]
 
 
 def bezier(p0, p1, p2, p3, n=24):
+    n = _scaled_count(n)
     out = []
     for i in range(n + 1):
         t = i / n
@@ -190,6 +231,9 @@ class Mask:
         return Mask(self.w, self.h, [min(1.0, x * factor) for x in self.a])
 
     def shifted(self, dx, dy):
+        """The mask moved by (dx, dy) 96-dpi pixels, rounded to whole pixels at the current scale."""
+        if _percent != 100:
+            dx, dy = int(math.floor(dx * SCALE + 0.5)), int(math.floor(dy * SCALE + 0.5))
         out = [0.0] * (self.w * self.h)
         for y in range(self.h):
             sy = y - dy
@@ -201,12 +245,14 @@ class Mask:
         return Mask(self.w, self.h, out)
 
     def blurred(self, radius):
-        """Three box-blur passes each way: close to a Gaussian of about radius/1.7 sigma."""
+        """Three box-blur passes each way: close to a Gaussian of about radius/1.7 sigma.
+
+        The radius is in 96-dpi pixels; at another scale the passes' radii are chosen so that
+        the blur's spread grows with the scale."""
         w, h = self.w, self.h
         a = list(self.a)
-        r = max(1, int(radius))
-        norm = 1.0 / (2 * r + 1)
-        for _ in range(3):
+        for r in _box_radii(max(1, int(radius))):
+            norm = 1.0 / (2 * r + 1)
             b = [0.0] * (w * h)
             for y in range(h):
                 row = a[y * w:(y + 1) * w]
@@ -228,8 +274,26 @@ class Mask:
         return Mask(w, h, a)
 
 
+def _box_radii(r):
+    """Radii of three box passes whose spread is that of three passes of radius r at 100 %, scaled.
+
+    A box of radius k has a variance of k(k+1)/3; passes of radii a and a+1 are mixed to come
+    closest to the scaled variance."""
+    if _percent == 100:
+        return [r, r, r]
+    target = SCALE * SCALE * r * (r + 1)
+    a = int((math.sqrt(1 + 4 * target) - 1) / 2)
+    wider = min(3, max(0, int(round((target - a * (a + 1)) * 3 / (2.0 * (a + 1))))))
+    return [a + 1] * wider + [a] * (3 - wider)
+
+
 def fill(w, h, shape, rule='nonzero', transform=None):
-    """Coverage mask of the shape: exact across each sub-scanline, 16 sub-scanlines a row."""
+    """Coverage mask of the shape, given in 96-dpi pixels, on a w x h mask of the current scale.
+
+    Exact across each sub-scanline, 16 sub-scanlines a row."""
+    if _percent != 100:
+        to_pixels = Affine().scale(SCALE)
+        transform = to_pixels if transform is None else transform.then(to_pixels)
     if transform is not None:
         shape = transform.apply(shape)
     data = [0.0] * (w * h)
@@ -289,10 +353,11 @@ def _add_span(cov, delta, xa, xb, weight, w):
 # ---------------------------------------------------------------- canvas
 
 class Canvas:
-    """RGBA pixels, premultiplied, components 0..1."""
+    """RGBA pixels, premultiplied, components 0..1. Sized w x h 96-dpi pixels at the current scale."""
 
     def __init__(self, w, h, background=None):
-        self.w, self.h = w, h
+        self.w, self.h = scaled_size(w), scaled_size(h)
+        w, h = self.w, self.h
         self.px = [0.0] * (w * h * 4)
         if background is not None:
             self.paint(Mask(w, h, [1.0] * (w * h)), background)
@@ -301,10 +366,16 @@ class Canvas:
         """Composites the paint (colour tuple or function (x, y) -> colour) through the mask."""
         px, w = self.px, self.w
         solid = not callable(paint)
+        at = _percent != 100
         for i, m in enumerate(mask.a):
             if m <= 0.0:
                 continue
-            c = paint if solid else paint(i % w + 0.5, i // w + 0.5)
+            if solid:
+                c = paint
+            elif at:
+                c = paint((i % w + 0.5) / SCALE, (i // w + 0.5) / SCALE)   # gradients are in 96-dpi pixels
+            else:
+                c = paint(i % w + 0.5, i // w + 0.5)
             sa = m * opacity * c[3]
             if sa <= 0.0:
                 continue
@@ -358,23 +429,72 @@ def _byte(v):
 
 # ---------------------------------------------------------------- PNG
 
-def png_bytes(canvas, opaque=False):
-    """A PNG of the canvas: RGB when opaque, else RGBA. No time stamps, so output is reproducible."""
+def _filtered_row(row, prev, bpp):
+    """(filter type, filtered bytes) of one PNG row: of the five filters, the one whose bytes,
+    read as signed, add up to the least, which usually compresses best."""
+    left = bytes(bpp) + row[:-bpp]
+    corner = bytes(bpp) + prev[:-bpp]
+    paeth = bytearray(len(row))
+    for i, (x, a, b, c) in enumerate(zip(row, left, prev, corner)):
+        p = a + b - c
+        da, db, dc = abs(p - a), abs(p - b), abs(p - c)
+        paeth[i] = (x - (a if da <= db and da <= dc else (b if db <= dc else c))) & 255
+    candidates = [(0, bytes(row)),
+                  (1, bytes((x - a) & 255 for x, a in zip(row, left))),
+                  (2, bytes((x - b) & 255 for x, b in zip(row, prev))),
+                  (3, bytes((x - ((a + b) >> 1)) & 255 for x, a, b in zip(row, left, prev))),
+                  (4, bytes(paeth))]
+    return min(candidates, key=lambda c: sum(v if v < 128 else 256 - v for v in c[1]))
+
+
+def png_bytes(canvas, opaque=False, filtered=False):
+    """A PNG of the canvas: RGB when opaque, else RGBA. No time stamps, so output is reproducible.
+
+    filtered: each row also tried with the PNG row filters, kept where the file comes out smaller."""
     w, h = canvas.w, canvas.h
     rgba = canvas.rgba_bytes()
     raw = bytearray()
+    rows = []
     for y in range(h):
         raw.append(0)
         row = rgba[y * w * 4:(y + 1) * w * 4]
         if opaque:
-            for x in range(w):
-                raw += row[x * 4:x * 4 + 3]
-        else:
-            raw += row
+            row = b''.join(row[x * 4:x * 4 + 3] for x in range(w))
+        raw += row
+        rows.append(row)
+    image = zlib.compress(bytes(raw), 9)
+    if filtered:
+        bpp = 3 if opaque else 4
+        out, prev = bytearray(), bytes(len(rows[0]))
+        for row in rows:
+            kind, data = _filtered_row(row, prev, bpp)
+            out.append(kind)
+            out += data
+            prev = row
+        image = min(image, zlib.compress(bytes(out), 9), key=len)
 
     def chunk(kind, data):
         return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data) & 0xFFFFFFFF)
 
     header = struct.pack('>IIBBBBB', w, h, 8, 2 if opaque else 6, 0, 0, 0)
-    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', zlib.compress(bytes(raw), 9))
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', image)
             + chunk(b'IEND', b''))
+
+
+# ---------------------------------------------------------------- BMP
+
+def bmp_bytes(canvas):
+    """A 24-bit bottom-up BMP of an opaque canvas, with a plain BITMAPINFOHEADER."""
+    w, h = canvas.w, canvas.h
+    rgba = canvas.rgba_bytes()
+    stride = (w * 3 + 3) // 4 * 4
+    body = bytearray()
+    for y in range(h - 1, -1, -1):
+        row = bytearray(stride)
+        for x in range(w):
+            r, g, b = rgba[(y * w + x) * 4:(y * w + x) * 4 + 3]
+            row[x * 3:x * 3 + 3] = bytes((b, g, r))
+        body += row
+    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 24, 0, len(body), 0, 0, 0, 0)
+    header = struct.pack('<2sIHHI', b'BM', 14 + len(info) + len(body), 0, 0, 14 + len(info))
+    return header + info + bytes(body)
