@@ -107,6 +107,15 @@ void ComboBox::HandleCreated() noexcept {
     FillWindow();
 }
 
+void ComboBox::SaveWindowState() noexcept {
+    itemIndex_ = ItemIndex();
+}
+
+void ComboBox::DpiChanged(DpiScale scale) noexcept {
+    WinControl::DpiChanged(scale);
+    RecreateHandle();
+}
+
 void ComboBox::BoundsChanged(const Bounds&) noexcept {
     if (!Handle()) return;
     const Bounds& b = GetBounds();

@@ -48,6 +48,10 @@ public:
 protected:
     WindowClass Class() const noexcept override;
     void HandleCreated() noexcept override;
+    void SaveWindowState() noexcept override;
+    // The list measures its item and selection-field heights when its window
+    // is made: at a new scale it is made again.
+    void DpiChanged(DpiScale scale) noexcept override;
     // The window's height is the height of the dropped-down list.
     void BoundsChanged(const Bounds& old) noexcept override;
 

@@ -154,17 +154,31 @@ void Form::ApplyDpi(int dpi) noexcept {
         for (Component* component : components) component->DpiChanged(scale);
     } catch (...) {
     }
-    if (!Handle()) return;
-    const SIZE frame = FrameSize(dpi);
-    SetWindowPos(Handle(), nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (Handle()) SizeToScale(nullptr);
+}
+
+void Form::SizeToScale(const POINT* topLeft) noexcept {
+    const SIZE frame = FrameSize(scale_.Dpi());
+    const UINT keep = SWP_NOZORDER | SWP_NOACTIVATE;
+    SetWindowPos(Handle(), nullptr, topLeft ? topLeft->x : 0, topLeft ? topLeft->y : 0, frame.cx, frame.cy,
+                 keep | (topLeft ? 0 : SWP_NOMOVE));
+    if (IsIconic(Handle())) return;
+    // The frame Windows really draws can differ from the one computed for the
+    // dpi (Wine keeps the system's): the client area is what must come out right.
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    const int wider = ClientWidth() - client.right;
+    const int taller = ClientHeight() - client.bottom;
+    if (wider != 0 || taller != 0)
+        SetWindowPos(Handle(), nullptr, 0, 0, frame.cx + wider, frame.cy + taller, keep | SWP_NOMOVE);
 }
 
 void Form::OnDpiChanged(int dpi, const RECT& suggested) noexcept {
     // Windows suggests the rectangle the window keeps its place in on the new
     // monitor; the size is the window's own at the dpi it is laid out at there.
     ApplyDpi(dpi);
-    const SIZE frame = FrameSize(scale_.Dpi());
-    SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, frame.cx, frame.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    const POINT topLeft{suggested.left, suggested.top};
+    SizeToScale(&topLeft);
     InvalidateRect(Handle(), nullptr, FALSE);
 }
 

@@ -156,6 +156,8 @@ private:
     SIZE FrameSize(int dpi) const noexcept;
     // The dpi to lay the window out at on the monitor it is on (see FittingDpi).
     int LayoutDpiOnItsMonitor() const noexcept;
+    // Gives the window its size at its scale, at `topLeft` if given.
+    void SizeToScale(const POINT* topLeft) noexcept;
     void OnDpiChanged(int dpi, const RECT& suggested) noexcept;
     void PlaceForShowing() noexcept;
     void RestoreFocus() noexcept;

@@ -44,12 +44,20 @@ void Slider::HandleCreated() noexcept {
     SendMessageW(Handle(), TBM_SETPAGESIZE, 0, options_.pageSize);
     SendMessageW(Handle(), TBM_SETTICFREQ, 1, 0);
     SetThumbLength();
+    // The trackbar places its thumb for the new length when it next paints; a
+    // window made while its parent shows paints now, so that the position below
+    // is laid out on the new length, as in a window made before showing.
+    UpdateWindow(Handle());
     SendMessageW(Handle(), TBM_SETPOS, TRUE, position_);
+}
+
+void Slider::SaveWindowState() noexcept {
+    position_ = Position();
 }
 
 void Slider::DpiChanged(DpiScale scale) noexcept {
     WinControl::DpiChanged(scale);
-    if (Handle()) SetThumbLength();
+    RecreateHandle();
 }
 
 void Slider::SetThumbLength() noexcept {

@@ -33,6 +33,8 @@ public:
 protected:
     WindowClass Class() const noexcept override;
     void HandleCreated() noexcept override;
+    void SaveWindowState() noexcept override;
+    // The thumb is sized when the window is made: at a new scale it is made again.
     void DpiChanged(DpiScale scale) noexcept override;
 
 private:

@@ -73,6 +73,21 @@ void WinControl::CreateHandle() noexcept {
     HandleCreated();
 }
 
+void WinControl::RecreateHandle() noexcept {
+    if (!hwnd_) return;
+    const bool hadFocus = Focused();
+    const HWND previous = GetWindow(hwnd_, GW_HWNDPREV);
+    SaveWindowState();
+    const HWND old = std::exchange(hwnd_, nullptr);
+    RemoveControlSubclass(old, &WinControl::SubclassProcedure, kSubclassId);
+    DestroyWindow(old);
+    CreateHandle();
+    if (!hwnd_) return;
+    SetWindowPos(hwnd_, previous ? previous : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    if (hadFocus) ::SetFocus(hwnd_);
+}
+
 void WinControl::FontChanged() noexcept {
     if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(EffectiveFont().Handle()), TRUE);
 }

@@ -41,6 +41,10 @@ public:
 
     void CreateHandle() noexcept override;
     void FontChanged() noexcept override;
+    // Makes the window again from the control's properties, in the same place
+    // of the tab order and with the focus if it had it: for controls whose
+    // window does not take a new scale as a new window would.
+    void RecreateHandle() noexcept;
 
     // Notifications that the parent receives for this control.
     virtual void Command(WORD) noexcept {}
@@ -61,6 +65,8 @@ protected:
     virtual WindowClass Class() const noexcept = 0;
     // Runs once the window exists: hand the control's properties to it.
     virtual void HandleCreated() noexcept {}
+    // Runs before the window is made again: keep what only the window holds.
+    virtual void SaveWindowState() noexcept {}
     virtual LRESULT ControlMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT DefaultMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
         return DefaultSubclassProcedure(hwnd_, message, wParam, lParam);
