@@ -1,12 +1,15 @@
 ; The side picture of the welcome and finish pages, made for the page's size.
 ;
-; Velantrix's picture is drawn for each display scale (VX_ART_DIR:
-; Welcome@100.bmp, @125, @150, @175 and @200, 164 x 314 pixels at 100 %).
-; The page's picture control is laid out in dialog units, so its size in pixels
-; follows the dialog font at the screen's scale, not the scale itself. The page
-; shows the smallest drawing that covers the control: as it is when it fits the
-; control exactly (at 100 %), else reduced to the control's size with the middle
-; of it kept. Up to 200 % no drawing is ever enlarged.
+; Velantrix's picture is drawn for the common display scales (VX_ART_DIR:
+; Welcome@100.bmp, @125, @150 and @200, 164 x 314 pixels at 100 %). The setup
+; and the uninstaller each carry all of them, so the rarer scales have no
+; drawing of their own (one for 175 % would add some 60 KB to each): their
+; pages are made from the next larger drawing. The page's picture
+; control is laid out in dialog units, so its size in pixels follows the dialog
+; font at the screen's scale, not the scale itself. The page shows the smallest
+; drawing that covers the control: as it is when it fits the control exactly
+; (at 100 %), else reduced to the control's size with the middle of it kept.
+; Up to 200 % no drawing is ever enlarged.
 
 !define VX_ART_WIDTH 164
 !define VX_ART_HEIGHT 314
@@ -20,6 +23,22 @@
   Push ${control}
   Call ${un}PlaceSidePicture
   Pop ${bitmap}
+!macroend
+
+; $R4: the scale chosen so far, 0 for none; $R2 x $R3: the control's size.
+!macro VX_IF_DRAWING_COVERS scale
+  ${If} $R4 = 0
+    IntOp $R5 ${VX_ART_WIDTH} * ${scale}
+    IntOp $R5 $R5 + 50
+    IntOp $R5 $R5 / 100
+    IntOp $R6 ${VX_ART_HEIGHT} * ${scale}
+    IntOp $R6 $R6 + 50
+    IntOp $R6 $R6 / 100
+    ${If} $R5 >= $R2
+    ${AndIf} $R6 >= $R3
+      StrCpy $R4 ${scale}
+    ${EndIf}
+  ${EndIf}
 !macroend
 
 !macro VX_SIDE_PICTURE un
@@ -50,23 +69,13 @@
     ${If} $R2 > 0
     ${AndIf} $R3 > 0
       ; The smallest scale ($R4, in per cent) whose drawing covers the control.
-      StrCpy $R4 100
-      ${Do}
-        IntOp $R5 ${VX_ART_WIDTH} * $R4
-        IntOp $R5 $R5 + 50
-        IntOp $R5 $R5 / 100
-        IntOp $R6 ${VX_ART_HEIGHT} * $R4
-        IntOp $R6 $R6 + 50
-        IntOp $R6 $R6 / 100
-        ${If} $R5 >= $R2
-        ${AndIf} $R6 >= $R3
-          ${ExitDo}
-        ${EndIf}
-        ${If} $R4 >= ${VX_ART_LARGEST}
-          ${ExitDo}
-        ${EndIf}
-        IntOp $R4 $R4 + 25
-      ${Loop}
+      StrCpy $R4 0
+      !insertmacro VX_IF_DRAWING_COVERS 100
+      !insertmacro VX_IF_DRAWING_COVERS 125
+      !insertmacro VX_IF_DRAWING_COVERS 150
+      ${If} $R4 = 0
+        StrCpy $R4 ${VX_ART_LARGEST}
+      ${EndIf}
 
       ; Only the drawing the page needs is unpacked; the page has the 100 % one.
       StrCpy $R7 "$PLUGINSDIR\modern-wizard.bmp"
@@ -79,8 +88,6 @@
               File "/oname=$PLUGINSDIR\side-125.bmp" "${VX_ART_DIR}\Welcome@125.bmp"
             ${Case} 150
               File "/oname=$PLUGINSDIR\side-150.bmp" "${VX_ART_DIR}\Welcome@150.bmp"
-            ${Case} 175
-              File "/oname=$PLUGINSDIR\side-175.bmp" "${VX_ART_DIR}\Welcome@175.bmp"
             ${CaseElse}
               File "/oname=$PLUGINSDIR\side-200.bmp" "${VX_ART_DIR}\Welcome@200.bmp"
           ${EndSelect}

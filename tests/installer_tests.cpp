@@ -564,7 +564,7 @@ ScreenImage PixelsOf(HBITMAP bitmap) {
     return image;
 }
 
-// Velantrix's side picture drawn for a display scale (100, 125, ... 200 per cent).
+// Velantrix's side picture drawn for a display scale (100, 125, 150 or 200 per cent).
 UniqueBitmap LoadSideArt(int scale) {
     const std::wstring path = WindowsPathFromEnvironment("VELANTRIX_INSTALLER_ART") + L"\\Welcome@" +
                               std::to_wstring(scale) + L".bmp";
@@ -572,11 +572,11 @@ UniqueBitmap LoadSideArt(int scale) {
         LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
 }
 
-// The smallest of the drawings (100, 125, ... 200 per cent) that covers a picture of this size.
+// The smallest of the setup's drawings that covers a picture of this size, else the largest.
 int CoveringScale(int width, int height) {
-    int scale = 100;
-    while (scale < 200 && ((164 * scale + 50) / 100 < width || (314 * scale + 50) / 100 < height)) scale += 25;
-    return scale;
+    for (int scale : {100, 125, 150})
+        if ((164 * scale + 50) / 100 >= width && (314 * scale + 50) / 100 >= height) return scale;
+    return 200;
 }
 
 // The page's side picture is the smallest drawing that covers its control, made for `lowestScale` per cent
