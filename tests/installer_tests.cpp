@@ -681,6 +681,18 @@ TEST_F(InstallerTest, SetupPagesInKorean) {
     EXPECT_EQ(ReadSetting(L"Language"), Sz(L"korean"));
 }
 
+// The manifest a program is started with.
+std::string ManifestOf(const std::wstring& program) {
+    std::string manifest;
+    const HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) return manifest;
+    if (const HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST))
+        manifest.assign(static_cast<const char*>(LockResource(LoadResource(module, resource))),
+                        SizeofResource(module, resource));
+    FreeLibrary(module);
+    return manifest;
+}
+
 // The setup's first two pages at 144 dpi, photographed and whole; then the setup is cancelled.
 void CheckFirstSetupPagesAt144Dpi(const std::wstring& language) {
     Process setup(SetupPath(), L"/LANGUAGE=" + language);
@@ -717,6 +729,13 @@ void CheckFirstSetupPagesAt144Dpi(const std::wstring& language) {
 
 TEST_F(InstallerTest, PagesAreWholeAt144DpiWithTheirPictureMadeForTheirSize) {
     ASSERT_EQ(InstallSilently(L"/LANGUAGE=korean"), 0u);
+    // Windows lays out the pages of both at the screen's scale instead of stretching them as a picture.
+    for (const std::wstring& program : {SetupPath(), DefaultFolder() + L"\\Uninstall.exe"}) {
+        const std::string manifest = ManifestOf(program);
+        EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos) << Narrow(program) << ": " << manifest;
+        EXPECT_NE(manifest.find(R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0")"), std::string::npos);
+        EXPECT_NE(manifest.find(R"(level="requireAdministrator")"), std::string::npos);
+    }
     DisplayScale scale(144);
     for (const wchar_t* language : {L"english", L"korean"}) {
         SCOPED_TRACE(Narrow(language));
