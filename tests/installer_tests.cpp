@@ -12,6 +12,7 @@
 #include "tests/support/Screenshot.h"
 #include "tests/support/StandInInstance.h"
 #include "tests/support/TestSupport.h"
+#include "toolkit/Png.h"
 #include "ui/Captions.h"
 
 #include <shlobj.h>
@@ -554,8 +555,7 @@ ScreenImage PixelsOf(HBITMAP bitmap) {
     image.width = size.bmWidth;
     image.height = size.bmHeight;
     image.pixels.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height));
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), image.width, -image.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    BITMAPINFO info = ui::TopDown32BitInfo(image.width, image.height);
     const WindowDc screen(nullptr);
     if (GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(image.height), image.pixels.data(), &info,
                   DIB_RGB_COLORS) != image.height)
