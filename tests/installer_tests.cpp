@@ -527,11 +527,10 @@ std::vector<std::string> CutTexts(HWND window) {
             wraps = type <= SS_RIGHT;
         } else if (IsOfClass(control, L"Button")) {
             const LONG type = style & BS_TYPEMASK;
-            if (type != BS_CHECKBOX && type != BS_AUTOCHECKBOX && type != BS_RADIOBUTTON &&
-                type != BS_AUTORADIOBUTTON)
+            if (type != BS_CHECKBOX && type != BS_AUTOCHECKBOX && type != BS_RADIOBUTTON && type != BS_AUTORADIOBUTTON)
                 continue; // push buttons centre their texts, group boxes draw a frame
-            // They centre their text in their height; on these pages it stays on one line.
-            wraps = false;
+            // Check boxes centre their text in their height: they grow to the right, as their text stays on
+            // one line on these pages.
         } else {
             continue; // the licence and the folder scroll
         }
@@ -566,8 +565,8 @@ ScreenImage PixelsOf(HBITMAP bitmap) {
 
 // Velantrix's side picture drawn for a display scale (100, 125, 150 or 200 per cent).
 UniqueBitmap LoadSideArt(int scale) {
-    const std::wstring path = WindowsPathFromEnvironment("VELANTRIX_INSTALLER_ART") + L"\\Welcome@" +
-                              std::to_wstring(scale) + L".bmp";
+    const std::wstring path =
+        WindowsPathFromEnvironment("VELANTRIX_INSTALLER_ART") + L"\\Welcome@" + std::to_wstring(scale) + L".bmp";
     return UniqueBitmap(static_cast<HBITMAP>(
         LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
 }
