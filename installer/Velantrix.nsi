@@ -2,7 +2,7 @@
 ;
 ;   makensis -DVX_ARCH=x86|x64 -DVX_VERSION=3.12.7.2015 -DVX_BIN_DIR=<folder of Velantrix.exe>
 ;            -DVX_ICON=<icon> -DVX_HOME_URL=<url> -DVX_SUPPORT_URL=<url> -DVX_OUT_FILE=<setup.exe>
-;            [-DVX_SIGN_SCRIPT=<scripts/codesign.sh>] Velantrix.nsi
+;            [-DVX_ART_DIR=<folder of Welcome@100.bmp ...>] [-DVX_SIGN_SCRIPT=<scripts/codesign.sh>] Velantrix.nsi
 ;
 ; The build (installer/CMakeLists.txt) passes the version and the addresses
 ; from the program's own constants. The installer takes /S (silent),
@@ -67,6 +67,9 @@ ManifestSupportedOS all
 ; side-by-side store instead. (The Modern UI says so too; stated here so that
 ; it never depends on the interface in use.)
 XPStyle on
+; The pages are laid out in dialog units, which grow with the dialog font at
+; the screen's scale; without this Windows would stretch them as a bitmap.
+ManifestDPIAware true
 SetCompressor /SOLID lzma
 BrandingText "${VX_PUBLISHER} ${VX_NAME} ${VX_VERSION}"
 ShowInstDetails show
@@ -90,18 +93,29 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${VX_PUBLISHER}"
 !define MUI_UNFINISHPAGE_NOAUTOCLOSE
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Velantrix.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "$(VxStartProgram)"
+; Velantrix's own side picture on the welcome and finish pages, one drawing
+; for each display scale. The page first loads the 100 % one; its show
+; function puts the one made for the page's size in its place.
+!ifndef VX_ART_DIR
+  !define VX_ART_DIR "${__FILEDIR__}\art"
+!endif
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${VX_ART_DIR}\Welcome@100.bmp"
+!define MUI_UNWELCOMEFINISHPAGE_BITMAP "${VX_ART_DIR}\Welcome@100.bmp"
 
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW WelcomePageShow
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${VX_BIN_DIR}\License.rtf"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishPageShow
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
 ; The restart after a restore is offered, not pressed on the user.
 !define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
 !insertmacro MUI_UNPAGE_INSTFILES
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW un.FinishPageShow
 !insertmacro MUI_UNPAGE_FINISH
 
 !insertmacro MUI_LANGUAGE "English"
@@ -187,6 +201,20 @@ Var Arguments
 !macroend
 !insertmacro VX_CLOSE_RUNNING_PROGRAM "" "$(VxSetupStopped)"
 !insertmacro VX_CLOSE_RUNNING_PROGRAM "un." "$(VxRemovalStopped)"
+
+!include "SidePicture.nsh"
+!insertmacro VX_SIDE_PICTURE ""
+!insertmacro VX_SIDE_PICTURE "un."
+
+Function WelcomePageShow
+  !insertmacro VX_PLACE_SIDE_PICTURE "" $mui.WelcomePage.Image $mui.WelcomePage.Image.Bitmap
+FunctionEnd
+Function FinishPageShow
+  !insertmacro VX_PLACE_SIDE_PICTURE "" $mui.FinishPage.Image $mui.FinishPage.Image.Bitmap
+FunctionEnd
+Function un.FinishPageShow
+  !insertmacro VX_PLACE_SIDE_PICTURE "un." $mui.FinishPage.Image $mui.FinishPage.Image.Bitmap
+FunctionEnd
 
 ; --- Installer ----------------------------------------------------------------
 

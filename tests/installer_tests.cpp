@@ -12,6 +12,7 @@
 #include "tests/support/Screenshot.h"
 #include "tests/support/StandInInstance.h"
 #include "tests/support/TestSupport.h"
+#include "toolkit/Png.h"
 #include "ui/Captions.h"
 
 #include <shlobj.h>
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -435,6 +437,201 @@ HWND ButtonWithText(HWND root, std::wstring_view part) {
     return nullptr;
 }
 
+// --- Display scale -------------------------------------------------------------
+
+// The prefix's display scale for the programs started while it lives (each reads it once, at its start).
+class DisplayScale {
+public:
+    explicit DisplayScale(DWORD dpi) : previous_(ReadRegRaw(HKEY_CURRENT_USER, kKey, kValue, false)) {
+        WriteRegRaw(HKEY_CURRENT_USER, kKey, kValue, Dword(dpi), false);
+    }
+    ~DisplayScale() {
+        if (previous_) WriteRegRaw(HKEY_CURRENT_USER, kKey, kValue, *previous_, false);
+        else DeleteRegValue(HKEY_CURRENT_USER, kKey, kValue, false);
+    }
+    DisplayScale(const DisplayScale&) = delete;
+    DisplayScale& operator=(const DisplayScale&) = delete;
+
+private:
+    static constexpr wchar_t kKey[] = L"\\Control Panel\\Desktop";
+    static constexpr wchar_t kValue[] = L"LogPixels";
+    std::optional<RegValue> previous_;
+};
+
+// What the screen shows of a window's client area once the window has painted and the picture stays.
+ScreenImage PaintedClient(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 2000, &ignored);
+    ScreenImage last = CaptureClient(window);
+    for (int i = 0; i < 40; ++i) {
+        PumpUntil([] { return false; }, 50ms);
+        ScreenImage now = CaptureClient(window);
+        if (now == last) break;
+        last = std::move(now);
+    }
+    return last;
+}
+
+// A control that shows its whole text, grown, paints nothing but its ground in the part it gained (where
+// its parent and the controls above it leave that part in sight).
+bool ShowsWholeText(HWND control, bool wraps) {
+    const HWND parent = GetParent(control);
+    RECT own{};
+    GetWindowRect(control, &own);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&own), 2);
+    RECT visible{};
+    GetClientRect(parent, &visible);
+    const int width = own.right - own.left;
+    const int height = own.bottom - own.top;
+    const int grownWidth = wraps ? width : width + 200;
+    const int grownHeight = wraps ? height + 60 : height;
+    std::vector<RECT> above; // in the control's client coordinates
+    for (HWND sibling = GetWindow(control, GW_HWNDPREV); sibling; sibling = GetWindow(sibling, GW_HWNDPREV)) {
+        RECT rect{};
+        if (!IsWindowVisible(sibling) || !GetWindowRect(sibling, &rect)) continue;
+        MapWindowPoints(nullptr, control, reinterpret_cast<POINT*>(&rect), 2);
+        above.push_back(rect);
+    }
+    SetWindowPos(control, nullptr, 0, 0, grownWidth, grownHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const ScreenImage grown = PaintedClient(control);
+    SetWindowPos(control, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RedrawWindow(parent, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+
+    std::optional<COLORREF> ground;
+    const int right = std::min<int>(grownWidth, visible.right - own.left);
+    const int bottom = std::min<int>(grownHeight, visible.bottom - own.top);
+    for (int y = wraps ? height : 0; y < bottom; ++y)
+        for (int x = wraps ? 0 : width; x < right; ++x) {
+            if (std::any_of(above.begin(), above.end(), [&](const RECT& r) { return PtInRect(&r, POINT{x, y}); }))
+                continue;
+            const COLORREF pixel = grown.ClientAt(x, y);
+            if (!ground) ground = pixel;
+            if (pixel != *ground) return false;
+        }
+    return true;
+}
+
+// The texts of a setup window and its page that are cut: each visible static text, check box and radio
+// button lies inside its parent, and shows its whole text (grown down where its lines wrap, else to the
+// right, it paints nothing but its ground in the part it gained).
+std::vector<std::string> CutTexts(HWND window) {
+    std::vector<std::string> cut;
+    for (HWND control : Descendants(window)) {
+        if (!IsWindowVisible(control) || WindowText(control).empty()) continue;
+        const LONG style = GetWindowLongW(control, GWL_STYLE);
+        bool wraps = false;
+        if (IsOfClass(control, L"Static")) {
+            const LONG type = style & SS_TYPEMASK;
+            if (type > SS_RIGHT && type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP) continue; // pictures, frames
+            wraps = type <= SS_RIGHT;
+        } else if (IsOfClass(control, L"Button")) {
+            const LONG type = style & BS_TYPEMASK;
+            if (type != BS_CHECKBOX && type != BS_AUTOCHECKBOX && type != BS_RADIOBUTTON && type != BS_AUTORADIOBUTTON)
+                continue; // push buttons centre their texts, group boxes draw a frame
+            // Check boxes centre their text in their height: they grow to the right, as their text stays on
+            // one line on these pages.
+        } else {
+            continue; // the licence and the folder scroll
+        }
+        RECT rect{};
+        RECT parent{};
+        GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+        GetClientRect(GetParent(control), &parent);
+        RECT inside{};
+        IntersectRect(&inside, &rect, &parent);
+        if (!EqualRect(&inside, &rect) || !ShowsWholeText(control, wraps)) cut.push_back(Narrow(WindowText(control)));
+    }
+    return cut;
+}
+
+// The pixels of a bitmap, in the order a screen picture holds them.
+ScreenImage PixelsOf(HBITMAP bitmap) {
+    BITMAP size{};
+    ScreenImage image;
+    if (!GetObjectW(bitmap, sizeof size, &size)) return image;
+    image.width = size.bmWidth;
+    image.height = size.bmHeight;
+    image.pixels.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height));
+    BITMAPINFO info = ui::TopDown32BitInfo(image.width, image.height);
+    const WindowDc screen(nullptr);
+    if (GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(image.height), image.pixels.data(), &info,
+                  DIB_RGB_COLORS) != image.height)
+        return {};
+    for (std::uint32_t& pixel : image.pixels) pixel &= 0x00FFFFFF;
+    return image;
+}
+
+// Velantrix's side picture drawn for a display scale (100, 125, 150 or 200 per cent).
+UniqueBitmap LoadSideArt(int scale) {
+    const std::wstring path =
+        WindowsPathFromEnvironment("VELANTRIX_INSTALLER_ART") + L"\\Welcome@" + std::to_wstring(scale) + L".bmp";
+    return UniqueBitmap(static_cast<HBITMAP>(
+        LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+}
+
+// The smallest of the setup's drawings that covers a picture of this size, else the largest.
+int CoveringScale(int width, int height) {
+    for (int scale : {100, 125, 150})
+        if ((164 * scale + 50) / 100 >= width && (314 * scale + 50) / 100 >= height) return scale;
+    return 200;
+}
+
+// The page's side picture is the smallest drawing that covers its control, made for `lowestScale` per cent
+// or more: as it is when it fits exactly, else its middle reduced to the control's size with a filter that
+// averages.
+void ExpectSidePicture(HWND page, int lowestScale) {
+    HWND control = nullptr;
+    for (HWND child : Descendants(page))
+        if (IsOfClass(child, L"Static") && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP)
+            control = child;
+    ASSERT_NE(control, nullptr) << "the page has no picture";
+    RECT client{};
+    GetClientRect(control, &client);
+    const int width = client.right;
+    const int height = client.bottom;
+    const int scale = CoveringScale(width, height);
+    const int artWidth = (164 * scale + 50) / 100;
+    const int artHeight = (314 * scale + 50) / 100;
+    std::printf("side picture %dx%d, from the drawing for %d %% (%dx%d)\n", width, height, scale, artWidth, artHeight);
+    EXPECT_GE(scale, lowestScale);
+
+    const UniqueBitmap art = LoadSideArt(scale);
+    ASSERT_TRUE(art) << "no drawing for " << scale << " %";
+    ScreenImage expected;
+    if (artWidth == width && artHeight == height) {
+        expected = PixelsOf(art.get());
+    } else {
+        // The part with the control's proportions, from the middle of the drawing.
+        const bool wider = artWidth * height > artHeight * width;
+        const int partWidth = wider ? width * artHeight / height : artWidth;
+        const int partHeight = wider ? artHeight : height * artWidth / width;
+        const WindowDc screen(nullptr);
+        const UniqueOwnedDc from(CreateCompatibleDC(screen.get()));
+        const UniqueOwnedDc to(CreateCompatibleDC(screen.get()));
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        const UniqueBitmap reduced(CreateDIBSection(to.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        {
+            const SelectedObject source(from.get(), art.get());
+            const SelectedObject target(to.get(), reduced.get());
+            SetStretchBltMode(to.get(), HALFTONE);
+            SetBrushOrgEx(to.get(), 0, 0, nullptr);
+            StretchBlt(to.get(), 0, 0, width, height, from.get(), (artWidth - partWidth) / 2,
+                       (artHeight - partHeight) / 2, partWidth, partHeight, SRCCOPY);
+        }
+        expected = PixelsOf(reduced.get());
+    }
+    const ScreenImage shown = PaintedClient(control);
+    ASSERT_EQ(shown.width, expected.width);
+    ASSERT_EQ(shown.height, expected.height);
+    int different = 0;
+    for (size_t i = 0; i < shown.pixels.size(); ++i) different += shown.pixels[i] != expected.pixels[i];
+    EXPECT_EQ(different, 0) << "pixels of the side picture that are not the drawing for " << scale << " %";
+}
+
 void WalkTheSetupPages(const std::wstring& language, const std::wstring& licenceHeading,
                        const std::wstring& startText) {
     Process setup(SetupPath(), L"/LANGUAGE=" + language);
@@ -447,6 +644,8 @@ void WalkTheSetupPages(const std::wstring& language, const std::wstring& licence
         page = window.WaitForPage(page);
         ASSERT_NE(page, nullptr);
         window.Shoot(L"setup-" + language + L"-" + name + L".png");
+        EXPECT_EQ(CutTexts(window.Handle()), std::vector<std::string>{});
+        if (std::wstring(name) == L"welcome" || std::wstring(name) == L"finish") ExpectSidePicture(page, 100);
         if (std::wstring(name) == L"licence") {
             EXPECT_EQ(window.Heading(), licenceHeading);
         }
@@ -479,6 +678,88 @@ TEST_F(InstallerTest, SetupPagesInKorean) {
     WalkTheSetupPages(L"korean", L"\uC0AC\uC6A9\uAD8C \uACC4\uC57D", L"Velantrix \uC2E4\uD589");
     ExpectInstalledInto(DefaultFolder(), true);
     EXPECT_EQ(ReadSetting(L"Language"), Sz(L"korean"));
+}
+
+// The manifest a program is started with.
+std::string ManifestOf(const std::wstring& program) {
+    std::string manifest;
+    const HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) return manifest;
+    if (const HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST))
+        manifest.assign(static_cast<const char*>(LockResource(LoadResource(module, resource))),
+                        SizeofResource(module, resource));
+    FreeLibrary(module);
+    return manifest;
+}
+
+// The setup's first two pages at 144 dpi, photographed and whole; then the setup is cancelled.
+void CheckFirstSetupPagesAt144Dpi(const std::wstring& language) {
+    Process setup(SetupPath(), L"/LANGUAGE=" + language);
+    SetupWindow window(setup);
+    ASSERT_NE(window.Handle(), nullptr);
+    const HWND welcome = window.WaitForPage(nullptr);
+    ASSERT_NE(welcome, nullptr);
+    window.Shoot(L"setup-" + language + L"-welcome-144dpi.png");
+    EXPECT_EQ(CutTexts(window.Handle()), std::vector<std::string>{});
+    ExpectSidePicture(welcome, 150);
+    window.Next();
+    const HWND licence = window.WaitForPage(welcome);
+    ASSERT_NE(licence, nullptr);
+    window.Shoot(L"setup-" + language + L"-licence-144dpi.png");
+    EXPECT_EQ(CutTexts(window.Handle()), std::vector<std::string>{});
+
+    // A text given less room than it needs is found (the setup is cancelled next).
+    HWND longest = nullptr;
+    for (HWND child : Descendants(licence))
+        if (IsOfClass(child, L"Static") && (!longest || WindowText(child).size() > WindowText(longest).size()))
+            longest = child;
+    ASSERT_NE(longest, nullptr);
+    RECT box{};
+    GetClientRect(longest, &box);
+    SetWindowPos(longest, nullptr, 0, 0, box.right, box.bottom / 2, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(CutTexts(licence), std::vector<std::string>{Narrow(WindowText(longest))});
+
+    PostMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    const HWND quit = WaitForProcessMessageBox(setup.Id(), window.Handle(), 20s);
+    ASSERT_NE(quit, nullptr) << "the setup asks before it quits";
+    AnswerMessageBox(quit, IDYES);
+    EXPECT_EQ(setup.WaitForExit(20s), 1u);
+}
+
+TEST_F(InstallerTest, PagesAreWholeAt144DpiWithTheirPictureMadeForTheirSize) {
+    ASSERT_EQ(InstallSilently(L"/LANGUAGE=korean"), 0u);
+    // Windows lays out the pages of both at the screen's scale instead of stretching them as a picture.
+    for (const std::wstring& program : {SetupPath(), DefaultFolder() + L"\\Uninstall.exe"}) {
+        const std::string manifest = ManifestOf(program);
+        EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos) << Narrow(program) << ": " << manifest;
+        EXPECT_NE(manifest.find(R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0")"), std::string::npos);
+        EXPECT_NE(manifest.find(R"(level="requireAdministrator")"), std::string::npos);
+    }
+    DisplayScale scale(144);
+    for (const wchar_t* language : {L"english", L"korean"}) {
+        SCOPED_TRACE(Narrow(language));
+        CheckFirstSetupPagesAt144Dpi(language);
+    }
+    UninstallerCopy uninstaller(DefaultFolder());
+    Process removal(uninstaller.Path(), uninstaller.Arguments(L""));
+    SetupWindow window(removal);
+    ASSERT_NE(window.Handle(), nullptr);
+    HWND page = window.WaitForPage(nullptr);
+    ASSERT_NE(page, nullptr);
+    window.Shoot(L"uninstall-korean-confirm-144dpi.png");
+    EXPECT_EQ(CutTexts(window.Handle()), std::vector<std::string>{});
+    window.Next();
+    page = window.WaitForPage(page); // the progress page, complete
+    ASSERT_NE(page, nullptr);
+    window.Next();
+    page = window.WaitForPage(page);
+    ASSERT_NE(page, nullptr);
+    window.Shoot(L"uninstall-korean-finish-144dpi.png");
+    ExpectSidePicture(page, 150);
+    EXPECT_EQ(CutTexts(window.Handle()), std::vector<std::string>{});
+    window.Next();
+    EXPECT_EQ(removal.WaitForExit(20s), 0u);
+    ExpectNothingLeft(DefaultFolder());
 }
 
 // Walks the setup from its first page to the start of the installation.
