@@ -5,8 +5,8 @@
 
 writes resources/pictures/<Name>.png and, drawn again for 150 and 200 % display scale,
 <Name>@150.png and <Name>@200.png; resources/MainIcon.ico and resources/Click.wav; and the
-setup program's welcome picture, installer/art/Welcome@<percent>.bmp at 100 to 200 % in steps
-of 25. --scale and --only (each may be given more than once) limit the run to those scales
+setup program's welcome picture, installer/art/Welcome@<percent>.bmp at 100, 125, 150 and
+200 %. --scale and --only (each may be given more than once) limit the run to those scales
 and those outputs (the names above without scale and extension: Background, Welcome, MainIcon).
 The outputs are checked in, so that a build needs no Python; run this again after changing a
 drawing. Python 3 standard library only; the output is the same byte for byte on every run."""
@@ -45,7 +45,8 @@ PICTURES = [
 PICTURE_SCALES = [100, 150, 200]
 
 # The setup program's welcome and finish pages show a picture of 164 x 314 pixels at 96 dpi.
-WELCOME_SCALES = [100, 125, 150, 175, 200]
+# 175 % pages take the 200 % picture, reduced: it would only make the setup larger.
+WELCOME_SCALES = [100, 125, 150, 200]
 
 # The icon group: (size, bits per pixel), in the order Windows lists them.
 ICON_IMAGES = [(16, 8), (24, 8), (32, 8), (48, 8),
