@@ -316,26 +316,6 @@ TEST(DpiChange, AWindowTooLargeForTheScreenTakesTheLargestScaleAtWhichItFits) {
 
 // ---------------------------------------------------------------- every scale
 
-// Sets the prefix's display dpi for programs started from now on; puts the old value back at the end.
-class PrefixDpi {
-public:
-    explicit PrefixDpi(int dpi) {
-        saved_ = ReadRegRaw(HKEY_CURRENT_USER, kKey, kValue, false);
-        WriteRegInteger(HKEY_CURRENT_USER, kKey, kValue, dpi, false);
-    }
-    ~PrefixDpi() {
-        if (saved_) WriteRegRaw(HKEY_CURRENT_USER, kKey, kValue, *saved_, false);
-        else DeleteRegValue(HKEY_CURRENT_USER, kKey, kValue, false);
-    }
-    PrefixDpi(const PrefixDpi&) = delete;
-    PrefixDpi& operator=(const PrefixDpi&) = delete;
-
-private:
-    static constexpr wchar_t kKey[] = L"Control Panel\\Desktop";
-    static constexpr wchar_t kValue[] = L"LogPixels";
-    std::optional<RegValue> saved_;
-};
-
 std::wstring ThisProgram() {
     wchar_t path[MAX_PATH];
     const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);

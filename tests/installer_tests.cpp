@@ -439,24 +439,6 @@ HWND ButtonWithText(HWND root, std::wstring_view part) {
 
 // --- Display scale -------------------------------------------------------------
 
-// The prefix's display scale for the programs started while it lives (each reads it once, at its start).
-class DisplayScale {
-public:
-    explicit DisplayScale(DWORD dpi) : previous_(ReadRegRaw(HKEY_CURRENT_USER, kKey, kValue, false)) {
-        WriteRegRaw(HKEY_CURRENT_USER, kKey, kValue, Dword(dpi), false);
-    }
-    ~DisplayScale() {
-        if (previous_) WriteRegRaw(HKEY_CURRENT_USER, kKey, kValue, *previous_, false);
-        else DeleteRegValue(HKEY_CURRENT_USER, kKey, kValue, false);
-    }
-    DisplayScale(const DisplayScale&) = delete;
-    DisplayScale& operator=(const DisplayScale&) = delete;
-
-private:
-    static constexpr wchar_t kKey[] = L"\\Control Panel\\Desktop";
-    static constexpr wchar_t kValue[] = L"LogPixels";
-    std::optional<RegValue> previous_;
-};
 
 // What the screen shows of a window's client area once the window has painted and the picture stays.
 ScreenImage PaintedClient(HWND window) {
@@ -735,7 +717,7 @@ TEST_F(InstallerTest, PagesAreWholeAt144DpiWithTheirPictureMadeForTheirSize) {
         EXPECT_NE(manifest.find(R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0")"), std::string::npos);
         EXPECT_NE(manifest.find(R"(level="requireAdministrator")"), std::string::npos);
     }
-    DisplayScale scale(144);
+    PrefixDpi scale(144);
     for (const wchar_t* language : {L"english", L"korean"}) {
         SCOPED_TRACE(Narrow(language));
         CheckFirstSetupPagesAt144Dpi(language);

@@ -389,6 +389,38 @@ TEST_F(UpdaterRun, SpeaksKoreanWhenTheProgramDoes) {
     CloseUpdater();
 }
 
+// At 150 % the window and every control are the layout's times 1.5, in the message font at that dpi.
+TEST_F(UpdaterRun, AtOneFortyFourDpiTheWindowIsItsLayoutAtThatScale) {
+    const test::PrefixDpi dpi(144);
+    PublishRelease(GoodRelease());
+    server_.PutFile(kInstallerName, installer_);
+    Start();
+    ExpectOutcome(UpdateOutcome::Updated);
+    RECT client{};
+    GetClientRect(window_, &client);
+    EXPECT_EQ(client.right, 690);
+    EXPECT_EQ(client.bottom, 225);
+    const struct {
+        int id;
+        RECT layout;
+    } lines[] = {{kStatusLabelId, {14, 14, 446, 62}},
+                 {kProgressBarId, {14, 70, 446, 88}},
+                 {kCloseButtonId, {326, 108, 446, 136}},
+                 {kStartButtonId, {198, 108, 318, 136}}};
+    for (const auto& line : lines) {
+        SCOPED_TRACE(line.id);
+        RECT place{};
+        GetWindowRect(GetDlgItem(window_, line.id), &place);
+        MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&place), 2);
+        EXPECT_EQ(place.left, MulDiv(line.layout.left, 144, 96));
+        EXPECT_EQ(place.top, MulDiv(line.layout.top, 144, 96));
+        EXPECT_EQ(place.right, MulDiv(line.layout.right, 144, 96));
+        EXPECT_EQ(place.bottom, MulDiv(line.layout.bottom, 144, 96));
+    }
+    test::SaveWindowArtifact(window_, L"updater-updated-english-144-dpi.png");
+    CloseUpdater();
+}
+
 TEST_F(UpdaterRun, AFailingInstallerIsReportedAndItsDownloadRemoved) {
     SetStandInExitCode(2);
     PublishRelease(GoodRelease());

@@ -307,4 +307,18 @@ std::wstring LoadedModulePath(DWORD processId, std::wstring_view fileName) {
     return {};
 }
 
+namespace {
+constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+constexpr wchar_t kLogPixels[] = L"LogPixels";
+} // namespace
+
+PrefixDpi::PrefixDpi(int dpi) : previous_(ReadRegRaw(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, false)) {
+    WriteRegInteger(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, dpi, false);
+}
+
+PrefixDpi::~PrefixDpi() {
+    if (previous_) WriteRegRaw(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, *previous_, false);
+    else DeleteRegValue(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, false);
+}
+
 } // namespace vx::test

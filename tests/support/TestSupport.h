@@ -4,6 +4,7 @@
 
 #include "ui/ProgramWindows.h"
 
+#include "core/CustomRegistry.h"
 #include "core/Handles.h"
 
 #include <windows.h>
@@ -65,6 +66,19 @@ std::wstring ArtifactsFolder();  // where screenshots and printouts go, ending i
 std::wstring TestFolder();       // the folder of the running test program, ending in a backslash
 
 // A fresh empty folder under the system's temporary folder, removed at the end of the scope.
+// Sets the test prefix's display dpi (HKCU\Control Panel\Desktop LogPixels) for the programs
+// started from now on, each of which reads it once at its start; puts the old value back at the end.
+class PrefixDpi {
+public:
+    explicit PrefixDpi(int dpi);
+    ~PrefixDpi();
+    PrefixDpi(const PrefixDpi&) = delete;
+    PrefixDpi& operator=(const PrefixDpi&) = delete;
+
+private:
+    std::optional<RegValue> previous_;
+};
+
 class TemporaryFolder {
 public:
     TemporaryFolder();
