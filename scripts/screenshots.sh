@@ -13,7 +13,7 @@ artifacts="$root/artifacts/${archs%% *}"
 target="$root/docs/screenshots"
 
 if [ "${1:-}" = "--run" ]; then
-  VELANTRIX_ARCH=${archs%% *} bash "$root/scripts/test.sh" -R 'main_window_e2e_tests|progress_window_tests|about_form_tests'
+  VELANTRIX_ARCH=${archs%% *} bash "$root/scripts/test.sh" -R 'main_window_e2e_tests|progress_window_tests|about_form_tests|dpi_tests'
 fi
 
 # Screenshot in the README <- the test's artifact.
@@ -22,6 +22,8 @@ pictures=(
   "main-window-korean.png:main-window-korean.png"
   "progress-window.png:progress-window-step.png"
   "about-window.png:about-english.png"
+  "main-window-english-150.png:at-144-dpi-main-english.png"
+  "about-window-150.png:at-144-dpi-about-english.png"
 )
 
 missing=0
