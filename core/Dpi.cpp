@@ -62,8 +62,8 @@ bool NonClientMetricsForDpi(NONCLIENTMETRICSW& metrics, int dpi) noexcept {
     metrics.cbSize = sizeof(metrics);
     if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, static_cast<UINT>(dpi))) return true;
     if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return false;
-    for (LOGFONTW* font : {&metrics.lfCaptionFont, &metrics.lfSmCaptionFont, &metrics.lfMenuFont,
-                           &metrics.lfStatusFont, &metrics.lfMessageFont})
+    for (LOGFONTW* font : {&metrics.lfCaptionFont, &metrics.lfSmCaptionFont, &metrics.lfMenuFont, &metrics.lfStatusFont,
+                           &metrics.lfMessageFont})
         font->lfHeight = HeightAtDpi(font->lfHeight, dpi);
     return true;
 }

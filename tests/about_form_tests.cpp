@@ -706,13 +706,8 @@ TEST_F(AboutFormTest, TextsOverThePicturesKeepAContrastOfAtLeastFourAndAHalf) {
         TVXAboutForm& a = *about_;
         bool warningChecked = false;
         for (const Picture* picture : {&a.LargeIcon, &a.BannerImage}) {
-            const RECT area = picture->GetBounds().Rect();
-            for (Label* label : LabelsOf(a.AboutPanel)) {
-                RECT overlap{};
-                const RECT box = label->GetBounds().Rect();
-                if (!IntersectRect(&overlap, &box, &area)) continue;
+            for (const auto& [label, ink] : LabelsOverPicture(a.AboutPanel, picture->GetBounds().Rect())) {
                 SCOPED_TRACE(Narrow(label->Name()));
-                const InkContrast ink = MeasureInkContrast(*label, area);
                 EXPECT_GT(ink.inkPixels, 50) << "the label shows letters";
                 EXPECT_GE(ink.lowest, 4.5)
                     << ink.inkPixels << " letter pixels, " << ink.inkOverPicture << " of them over the picture";

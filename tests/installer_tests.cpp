@@ -439,7 +439,6 @@ HWND ButtonWithText(HWND root, std::wstring_view part) {
 
 // --- Display scale -------------------------------------------------------------
 
-
 // What the screen shows of a window's client area once the window has painted and the picture stays.
 ScreenImage PaintedClient(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);

@@ -104,8 +104,8 @@ bool Form::Create(HWND owner, bool isMainForm) noexcept {
         // Made at the system's dpi, then laid out at the dpi of the monitor it lands on.
         ApplyDpi(SystemDpi());
         const SIZE frame = FrameSize(scale_.Dpi());
-        if (!CreateHandle(className.c_str(), title_.c_str(), Style(), ExStyle(), CW_USEDEFAULT, CW_USEDEFAULT,
-                          frame.cx, frame.cy, isMainForm ? nullptr : owner, nullptr))
+        if (!CreateHandle(className.c_str(), title_.c_str(), Style(), ExStyle(), CW_USEDEFAULT, CW_USEDEFAULT, frame.cx,
+                          frame.cy, isMainForm ? nullptr : owner, nullptr))
             return false;
         application.AddForm(*this);
     } catch (...) {

@@ -71,9 +71,9 @@ bool TVXUpdateForm::Create(HINSTANCE instance) noexcept {
     scale_ = DpiScale(SystemDpi());
     const SIZE frame = FrameSize(scale_);
     const std::wstring title(Text(language_, UiText::Title));
-    window_ = CreateWindowExW(0, kUpdaterFormClass, title.c_str(), kStyle, (GetSystemMetrics(SM_CXSCREEN) - frame.cx) / 2,
-                              (GetSystemMetrics(SM_CYSCREEN) - frame.cy) / 2, frame.cx, frame.cy, nullptr, nullptr,
-                              instance, this);
+    window_ = CreateWindowExW(
+        0, kUpdaterFormClass, title.c_str(), kStyle, (GetSystemMetrics(SM_CXSCREEN) - frame.cx) / 2,
+        (GetSystemMetrics(SM_CYSCREEN) - frame.cy) / 2, frame.cx, frame.cy, nullptr, nullptr, instance, this);
     return window_ != nullptr;
 }
 

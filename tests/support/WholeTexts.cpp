@@ -120,4 +120,14 @@ InkContrast MeasureInkContrast(ui::Label& label, const RECT& picture) {
     return result;
 }
 
+std::vector<LabelOverPicture> LabelsOverPicture(ui::ControlHost& host, const RECT& picture) {
+    std::vector<LabelOverPicture> measured;
+    for (ui::Label* label : LabelsOf(host)) {
+        RECT overlap{};
+        const RECT box = label->GetBounds().Rect();
+        if (IntersectRect(&overlap, &box, &picture)) measured.push_back({label, MeasureInkContrast(*label, picture)});
+    }
+    return measured;
+}
+
 } // namespace vx::test

@@ -41,4 +41,11 @@ struct InkContrast {
 // label, and measures the text colour against the ground under each letter pixel.
 InkContrast MeasureInkContrast(ui::Label& label, const RECT& picture);
 
+struct LabelOverPicture {
+    ui::Label* label;
+    InkContrast ink;
+};
+// Every label of the host whose box overlaps the picture's area, measured as above.
+std::vector<LabelOverPicture> LabelsOverPicture(ui::ControlHost& host, const RECT& picture);
+
 } // namespace vx::test
