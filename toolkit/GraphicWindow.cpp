@@ -122,6 +122,7 @@ LRESULT GraphicWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         FocusChanged();
         return 0;
     case WM_KILLFOCUS:
+        pressedKey_ = 0;
         FocusChanged();
         return 0;
     case WM_UPDATEUISTATE: {
@@ -132,9 +133,17 @@ LRESULT GraphicWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_GETDLGCODE:
         return DialogCode(reinterpret_cast<const MSG*>(lParam));
     case WM_KEYDOWN:
-        // Once per press, as a click; a held key does not repeat it.
-        if (control_.Focusable() && IsActivationKey(wParam) && !(lParam & (1 << 30)) && control_.Enabled()) {
-            control_.Click();
+        if (control_.Focusable() && IsActivationKey(wParam)) {
+            if (!(lParam & (1 << 30))) pressedKey_ = wParam;
+            return 0;
+        }
+        break;
+    case WM_KEYUP:
+        // A click when the key goes up, once per press, as a button does: what
+        // the click opens (a menu, a modal window) then sees no half of the key.
+        if (wParam == pressedKey_ && pressedKey_ != 0) {
+            pressedKey_ = 0;
+            if (control_.Enabled()) control_.Click();
             return 0;
         }
         break;

@@ -34,6 +34,7 @@ private:
     UINT DialogCode(const MSG* message) const noexcept;
 
     GraphicControl& control_;
+    WPARAM pressedKey_ = 0; // Enter or Space, down on this window and not yet up
 };
 
 } // namespace vx::ui

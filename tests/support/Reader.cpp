@@ -108,6 +108,12 @@ bool NameChangeHook::WaitForName(HWND window, const std::wstring& name, std::chr
         timeout);
 }
 
+std::vector<std::wstring> NameChangeHook::WaitForAnnouncements(HWND window, size_t count,
+                                                              std::chrono::milliseconds timeout) {
+    if (hook_) PumpUntil([&] { return Announced()[window].size() >= count; }, timeout);
+    return Announced()[window];
+}
+
 BrowserStandIn::BrowserStandIn() {
     RegCreateKeyExW(HKEY_CURRENT_USER, kBrowserKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.put(), nullptr);
     wchar_t old[1024] = {};

@@ -51,6 +51,8 @@ public:
     // (any window's, for null) was announced as `name`, read back through oleacc
     // when the event came.
     bool WaitForName(HWND window, const std::wstring& name, std::chrono::milliseconds timeout);
+    // Pumps until `window` has been announced at least `count` times; gives the names read then.
+    std::vector<std::wstring> WaitForAnnouncements(HWND window, size_t count, std::chrono::milliseconds timeout);
 
 private:
     HWINEVENTHOOK hook_ = nullptr;
