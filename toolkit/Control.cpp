@@ -204,7 +204,8 @@ RECT GraphicControl::PaintedArea(const Bounds& bounds) const noexcept {
 void GraphicControl::PaintFocus(HDC dc) noexcept {
     const HWND window = AccessibleWindow();
     if (!window || GetFocus() != window) return;
-    if (SendMessageW(window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) return;
+    // The window's keyboard cues (not every system passes them on to each child).
+    if (SendMessageW(GetAncestor(window, GA_ROOT), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) return;
     const RECT rect = FocusRect();
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkColor(dc, RGB(255, 255, 255));

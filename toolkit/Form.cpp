@@ -411,6 +411,12 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
     case WM_CLOSE:
         Close();
         return 0;
+    case WM_UPDATEUISTATE: {
+        // Keyboard cues on or off: a focused link or picture shows or hides its focus rectangle.
+        const LRESULT result = DefaultHandling(message, wParam, lParam);
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+        return result;
+    }
     case WM_DPICHANGED:
         if (lParam) OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
