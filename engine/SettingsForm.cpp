@@ -40,6 +40,8 @@ TVXSettingsForm::TVXSettingsForm(ui::WindowSetUp setUp)
       CurrentSettingsHeading(SettingsPanel, L"CurrentSettingsHeading", kHeadingBounds, kHeadingOptions),
       MainProgress(SettingsPanel, L"MainProgress", kMainProgressBounds, kMainProgressOptions),
       CurrentSettingsLabel(SettingsPanel, L"CurrentSettingsLabel", kStepLabelBounds, kStepLabelOptions), setUp_(setUp) {
+    // A reader hears the bar as the run the heading names.
+    MainProgress.SetAccessibleLabel(&CurrentSettingsHeading);
 }
 
 void TVXSettingsForm::FormShow() noexcept {

@@ -187,6 +187,40 @@ void CheckAtTheScale(Form& form, WindowSize client, const std::wstring& shot) {
     if (ScreenPixelsPerInch() == 144) SaveWindowArtifact(form.Handle(), L"at-144-dpi-" + shot);
 }
 
+// With the keyboard in use (the window's cues on) and the focus moved from the
+// Optimize button to a link, the system's focus rectangle shows around the link;
+// nothing else changes but the button's own focus look.
+void ExpectFocusRectangleOnLink(TVXMainForm& main, Label& link) {
+    ShowAndSettle(main);
+    SendMessageW(main.Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    main.GoButton.SetFocus();
+    ShowAndSettle(main);
+    const ScreenImage before = CaptureClient(main.Handle());
+    SetFocus(link.AccessibleWindow());
+    ShowAndSettle(main);
+    const ScreenImage after = CaptureClient(main.Handle());
+    SavePng(after, ArtifactsFolder() + L"focus-on-link-" + std::to_wstring(ScreenPixelsPerInch()) + L"-dpi.png");
+    ASSERT_EQ(before.pixels.size(), after.pixels.size());
+    RECT ring = link.GetBounds().Rect();
+    InflateRect(&ring, 1, 1);
+    RECT button{};
+    GetWindowRect(main.GoButton.Handle(), &button);
+    MapWindowPoints(nullptr, main.Handle(), reinterpret_cast<POINT*>(&button), 2);
+    int inside = 0;
+    int outside = 0;
+    for (int y = 0; y < after.height; ++y)
+        for (int x = 0; x < after.width; ++x) {
+            const size_t at = static_cast<size_t>(y) * static_cast<size_t>(after.width) + static_cast<size_t>(x);
+            if (before.pixels[at] == after.pixels[at]) continue;
+            const POINT point{x, y};
+            if (PtInRect(&ring, point)) ++inside;
+            else if (!PtInRect(&button, point)) ++outside;
+        }
+    EXPECT_GT(inside, 0) << "the focus rectangle shows";
+    EXPECT_EQ(outside, 0) << "nothing else changes";
+    main.Hide();
+}
+
 // Run at each scale by EveryScale below, in a process that started at that dpi; at 96 dpi as it is.
 TEST(AtThisScale, EveryWindowIsTheLayoutTimesTheScaleWithEveryTextWhole) {
     for (const wchar_t* language : {L"english", L"korean"}) {
@@ -196,6 +230,7 @@ TEST(AtThisScale, EveryWindowIsTheLayoutTimesTheScaleWithEveryTextWhole) {
         EXPECT_EQ(windows->main.Scale().Dpi(), ScreenPixelsPerInch());
         CheckAtTheScale(windows->main, kMainClient, L"main-" + suffix);
         windows->main.Hide();
+        if (language == std::wstring_view(L"english")) ExpectFocusRectangleOnLink(windows->main, windows->main.LinkLabel7);
         CheckAtTheScale(windows->about, kAboutClient, L"about-" + suffix);
         ExpectContrastOverPictures(windows->about);
         windows->about.Hide();

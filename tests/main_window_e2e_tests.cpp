@@ -7,13 +7,16 @@
 #include "engine/TweakRuns.h"
 #include "system/WindowsVersion.h"
 #include "tests/support/EngineState.h"
+#include "tests/support/Reader.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestSupport.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <set>
 #include <vector>
 
 namespace vx::test {
@@ -34,6 +37,52 @@ HWND ListStartingWith(HWND root, std::wstring_view firstItem) {
     }
     return nullptr;
 }
+
+// What a reader hears in a window: the names of its windowless controls' windows, by role.
+struct ReaderTexts {
+    std::vector<std::wstring> links;
+    std::vector<std::wstring> buttons; // pictures that act on a click
+    std::set<std::wstring> texts;
+    int unnamedOrOther = 0; // a window with no object, an empty name or another role
+};
+
+ReaderTexts ReadGraphicWindows(HWND root) {
+    ReaderTexts seen;
+    for (HWND window : GraphicWindows(root)) {
+        const ReaderView view = ReaderSees(window);
+        if (!view.found || view.name.empty()) ++seen.unnamedOrOther;
+        else if (view.role == kRoleLink) seen.links.push_back(view.name);
+        else if (view.role == kRolePushButton) seen.buttons.push_back(view.name);
+        else if (view.role == kRoleStaticText) seen.texts.insert(view.name);
+        else ++seen.unnamedOrOther;
+    }
+    return seen;
+}
+
+// The texts a reader must hear for the main window, in one language.
+struct MainWindowNames {
+    std::wstring windows, processor, connection, speed;
+    std::vector<std::wstring> buttons; // Optimize now, Restore, Check for updates
+    std::vector<std::wstring> links;
+    std::vector<std::wstring> pictures;
+    std::vector<std::wstring> someTexts;
+};
+
+const MainWindowNames kEnglishNames{
+    L"Operating System", L"Processor", L"Internet Type", L"Speed Setting",
+    {L"Optimize now", L"Restore", L"Check for updates ..."},
+    {L"Help with Velantrix", L"Contact tech support", L"Click to visit our website", L"About Velantrix"},
+    {L"Help", L"Home", L"Support", L"About"},
+    {L"Operating System", L"Processor", L"Boost", L"Maximum Boost"}};
+
+const MainWindowNames kKoreanNames{
+    L"운영 체제", L"프로세서", L"인터넷 타입",
+    L"속도 설정",
+    {L"지금 최적화(O)", L"초기화(R)", L"업데이트 체크(C) ..."},
+    {L"Velantrix 도움말", L"기술 지원 연락", L"웹사이트 방문",
+     L"Velantrix 정보"},
+    {L"도움말", L"홈페이지", L"지원", L"정보"},
+    {L"운영 체제", L"빠르게", L"매우 빠르게"}};
 
 struct Choices {
     int windowsItem;
@@ -72,6 +121,42 @@ public:
     bool Ready() const { return main_ && windows_ && processors_ && connections_ && speed_ && go_ && restore_; }
     HWND Main() const { return main_; }
     HWND RestoreButton() const { return restore_; }
+    HWND WindowsList() const { return windows_; }
+    HWND ProcessorList() const { return processors_; }
+    HWND ConnectionList() const { return connections_; }
+    HWND Speed() const { return speed_; }
+    HWND Go() const { return go_; }
+
+    // Every control of the window as a reader hears it.
+    void ExpectReaderHears(const MainWindowNames& names) {
+        const struct {
+            HWND window;
+            const std::wstring& name;
+            long role;
+        } controls[] = {{windows_, names.windows, kRoleComboBox},
+                        {processors_, names.processor, kRoleComboBox},
+                        {connections_, names.connection, kRoleComboBox},
+                        {speed_, names.speed, kRoleSlider}};
+        for (const auto& control : controls) {
+            const ReaderView view = ReaderSees(control.window);
+            EXPECT_TRUE(view.found);
+            EXPECT_EQ(view.name, control.name);
+            EXPECT_EQ(view.role, control.role) << Narrow(control.name);
+        }
+        const ReaderTexts seen = ReadGraphicWindows(main_);
+        EXPECT_EQ(seen.links, names.links) << "the links, in the tab order";
+        EXPECT_EQ(seen.buttons, names.pictures) << "the navigation pictures, and no decorative one";
+        for (const std::wstring& text : names.someTexts) EXPECT_TRUE(seen.texts.contains(text)) << Narrow(text);
+        EXPECT_EQ(seen.unnamedOrOther, 0);
+        std::vector<std::wstring> buttons;
+        for (HWND child : Descendants(main_))
+            if (IsOfClass(child, L"Button") && ReaderSees(child).role == kRolePushButton)
+                buttons.push_back(ReaderSees(child).name);
+        std::vector<std::wstring> expected = names.buttons;
+        std::ranges::sort(buttons);
+        std::ranges::sort(expected);
+        EXPECT_EQ(buttons, expected);
+    }
     Process& Program() { return process_; }
 
     // Chooses through the lists and the slider, each followed by the notification a user's choice sends.
@@ -159,9 +244,12 @@ protected:
     // Optimise, answering No to the restart offer, with every check of the way there.
     void OptimiseThroughTheWindow(RunningProgram& program, const Choices& choices, const wchar_t* shot = nullptr) {
         program.Choose(choices);
+        NameChangeHook announcements(program.Program().Id());
         program.PressGo();
         const HWND progress = program.WaitForProgressWindow();
         ASSERT_NE(progress, nullptr) << "the progress window appeared";
+        ExpectProgressHeard(progress, announcements, L"Optimizing the computer's gaming and internet settings",
+                            L"Finding modem information.");
         EXPECT_FALSE(IsWindowEnabled(program.Main())) << "the main window is disabled during the steps";
         RECT main{}, box{};
         GetWindowRect(program.Main(), &main);
@@ -198,6 +286,25 @@ protected:
         AnswerMessageBox(offer, IDNO);
         EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(program.Main()) != FALSE; }, 5s));
         EXPECT_FALSE(IsWindowEnabled(program.RestoreButton()));
+    }
+
+    // The heading, the bar and every step's text reach a reader; a step's new text is announced.
+    static void ExpectProgressHeard(HWND progress, NameChangeHook& announcements, const std::wstring& heading,
+                                    const std::wstring& firstFrame) {
+        const std::vector<HWND> labels = GraphicWindows(progress);
+        ASSERT_EQ(labels.size(), 2u) << "the heading and the step line";
+        const ReaderView headingView = ReaderSees(labels[0]);
+        EXPECT_EQ(headingView.name, heading);
+        EXPECT_EQ(headingView.role, kRoleStaticText);
+        EXPECT_EQ(ReaderSees(labels[1]).role, kRoleStaticText);
+        // Every frame of a step is announced; the name read when the event arrives is a frame's text.
+        const std::vector<std::wstring> heard = announcements.WaitForAnnouncements(labels[1], 3, 30s);
+        ASSERT_GE(heard.size(), 3u) << "the step line's changes reach a reader";
+        EXPECT_TRUE(heard[0].starts_with(firstFrame.substr(0, 3))) << Narrow(heard[0]);
+        for (const std::wstring& name : heard) EXPECT_TRUE(name.ends_with(L".")) << Narrow(name);
+        const ReaderView bar = ReaderSees(FindChild(progress, PROGRESS_CLASSW, L""));
+        EXPECT_EQ(bar.name, heading);
+        EXPECT_EQ(bar.role, kRoleProgressBar);
     }
 
     Snapshot seeded_;
@@ -321,15 +428,120 @@ TEST_F(EndToEnd, KoreanMainWindow) {
     SaveWindowArtifact(program.Main(), L"main-window-korean.png");
 
     // The progress window and the restart offer speak Korean too.
+    program.ExpectReaderHears(kKoreanNames);
+    NameChangeHook announcements(program.Program().Id());
     program.Press(go);
     const HWND progress = program.WaitForProgressWindow();
     ASSERT_NE(progress, nullptr);
     EXPECT_EQ(WindowText(progress), L"\uAC8C\uC784 \uBC0F \uC778\uD130\uB137 \uC124\uC815");
+    ExpectProgressHeard(progress, announcements,
+                        L"\uAC8C\uC784 \uBC0F \uC778\uD130\uB137 \uC124\uC815\uC744 \uCD5C\uC801\uD654\uD558\uB294 \uC911",
+                        L"\uBAA8\uB380 \uC815\uBCF4\uB97C \uAC80\uC0C9\uD558\uB294 \uC911.");
     SaveWindowArtifact(progress, L"progress-window-korean.png");
     const HWND offer = WaitForOwnedMessageBox(program.Main(), 60s);
     ASSERT_NE(offer, nullptr);
     EXPECT_EQ(WindowText(GetDlgItem(offer, 0xFFFF)).substr(0, 5), L"\uAC8C\uC784 \uBC0F ");
     AnswerMessageBox(offer, IDNO);
+}
+
+// The About window as a reader hears it, and Tab reaching its link.
+void ExpectAboutHeard(HWND about) {
+    const ReaderTexts seen = ReadGraphicWindows(about);
+    EXPECT_EQ(seen.links, std::vector<std::wstring>{L"Click to view the end-user license terms"});
+    EXPECT_TRUE(seen.buttons.empty()) << "the banner and the large picture are left out";
+    EXPECT_TRUE(seen.texts.contains(L"More information about this software"));
+    EXPECT_TRUE(seen.texts.contains(L"Velantrix 3  (Version : 3.12.7.2015)"));
+    EXPECT_EQ(seen.unnamedOrOther, 0);
+    for (const auto& [caption, name] : {std::pair{L"&Close", L"Close"}, std::pair{L"&Help", L"Help"}}) {
+        const ReaderView view = ReaderSees(FindChild(about, L"Button", caption));
+        EXPECT_EQ(view.name, name);
+        EXPECT_EQ(view.role, kRolePushButton);
+    }
+    const std::vector<HWND> windows = GraphicWindows(about);
+    const auto link = std::find_if(windows.begin(), windows.end(), [](HWND w) { return ReaderSees(w).role == kRoleLink; });
+    ASSERT_NE(link, windows.end());
+    EXPECT_TRUE(TabTo(about, *link)) << "Tab reaches the licence link";
+}
+
+TEST_F(EndToEnd, NamedForAReaderAndEveryLinkAndPictureByTheKeyboard) {
+    BrowserStandIn browser;
+    RunningProgram program;
+    ASSERT_TRUE(program.Ready());
+    program.ExpectReaderHears(kEnglishNames);
+    const HWND main = program.Main();
+    SetForegroundWindow(main);
+    ASSERT_TRUE(WaitUntil([&] { return FocusedWindowOf(main) == program.Go(); }, 5s)) << "the focus starts on Go";
+
+    // One round of Tab: the layout's controls (Restore is disabled), then the links and the pictures.
+    std::vector<HWND> round;
+    for (int i = 0; i < 14; ++i) {
+        const HWND before = FocusedWindowOf(main);
+        PressKey(VK_TAB);
+        WaitUntil([&] { return FocusedWindowOf(main) != before; }, 2s);
+        round.push_back(FocusedWindowOf(main));
+    }
+    EXPECT_EQ(round.back(), program.Go()) << "back at the start after one round";
+    const std::vector<HWND> expectedStart{program.WindowsList(), program.ProcessorList(), program.ConnectionList(),
+                                          program.Speed()};
+    EXPECT_EQ(std::vector<HWND>(round.begin(), round.begin() + 4), expectedStart);
+    EXPECT_EQ(ReaderSees(round[4]).name, L"Check for updates ...");
+    std::vector<std::wstring> graphicNames;
+    std::vector<HWND> graphic;
+    for (HWND window : round)
+        if (IsOfClass(window, L"TVXGraphic")) {
+            graphic.push_back(window);
+            graphicNames.push_back(ReaderSees(window).name);
+        }
+    std::vector<std::wstring> expectedNames = kEnglishNames.links;
+    expectedNames.insert(expectedNames.end(), kEnglishNames.pictures.begin(), kEnglishNames.pictures.end());
+    ASSERT_EQ(graphicNames, expectedNames);
+    EXPECT_EQ(round[12], graphic.back()) << "the links and pictures come last";
+
+    const auto activate = [&](HWND target, WORD key) {
+        SetForegroundWindow(main);
+        ASSERT_TRUE(TabTo(main, target)) << Narrow(ReaderSees(target).name);
+        PressKey(key);
+    };
+    const auto expectAbout = [&](const char* what) {
+        HWND about = nullptr;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                about = FindProcessWindow(program.Program().Id(), kAboutFormClass);
+                return about && IsWindowVisible(about);
+            },
+            10s))
+            << what;
+        ExpectAboutHeard(about);
+        PressKey(VK_ESCAPE);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }, 5s)) << "Esc closes the About window";
+    };
+    const auto expectBrowser = [&](const wchar_t* url) {
+        EXPECT_EQ(BrowserStandIn::WaitForRecord(20s), std::wstring(url) + L"\n");
+        BrowserStandIn::ClearRecord();
+    };
+
+    activate(graphic[0], VK_RETURN); // Help with Velantrix
+    HWND help = nullptr;
+    EXPECT_TRUE(WaitUntil([&] { return (help = FindWindowW(L"HH Parent", nullptr)) != nullptr; }, 10s));
+    if (help) SendMessageW(help, WM_CLOSE, 0, 0);
+    activate(graphic[1], VK_RETURN);
+    expectBrowser(kVendorSupportUrl);
+    activate(graphic[2], VK_RETURN);
+    expectBrowser(kVendorHomeUrl);
+    activate(graphic[3], VK_RETURN);
+    expectAbout("About Velantrix opens the About window");
+    EXPECT_TRUE(WaitUntil([&] { return FocusedWindowOf(main) == graphic[3]; }, 5s)) << "the focus comes back";
+    activate(graphic[4], VK_RETURN); // the help picture opens its menu
+    HWND menu = nullptr;
+    EXPECT_TRUE(WaitUntil([&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }, 5s));
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }, 5s));
+    activate(graphic[5], VK_SPACE);
+    expectBrowser(kVendorHomeUrl);
+    activate(graphic[6], VK_RETURN);
+    expectBrowser(kVendorSupportUrl);
+    activate(graphic[7], VK_SPACE);
+    expectAbout("the About picture opens the About window");
 }
 
 } // namespace

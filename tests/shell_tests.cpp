@@ -4,6 +4,7 @@
 #include "core/CommandLine.h"
 #include "core/Constants.h"
 #include "system/Shell.h"
+#include "tests/support/Reader.h"
 #include "tests/support/TestSupport.h"
 #include "ui/NativeHandCursor.h"
 #include "toolkit/Control.h"
@@ -254,45 +255,6 @@ TEST(SetShutdownPrivilege, EnablesAndDisablesThePrivilegeInTheToken) {
     SetShutdownPrivilege(false);
     EXPECT_FALSE(ShutdownPrivilegeEnabled());
 }
-
-// The prefix's browser setting, pointed at a stand-in for one test and put back afterwards.
-class BrowserStandIn {
-public:
-    BrowserStandIn() {
-        RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.put(), nullptr);
-        wchar_t old[1024] = {};
-        DWORD size = sizeof(old) - sizeof(wchar_t);
-        hadValue_ = RegQueryValueExW(key_.get(), L"Browsers", nullptr, nullptr, reinterpret_cast<BYTE*>(old), &size) ==
-                    ERROR_SUCCESS;
-        old_ = old;
-        // The stand-in is a host script beside this program; the browser
-        // launcher takes host paths.
-        std::wstring folder = TestFolder();
-        if (folder.size() > 2 && folder[1] == L':') folder.erase(0, 2);
-        for (wchar_t& c : folder) c = c == L'\\' ? L'/' : c;
-        const std::wstring script = folder + L"browser-stand-in.sh";
-        RegSetValueExW(key_.get(), L"Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(script.c_str()),
-                       static_cast<DWORD>((script.size() + 1) * sizeof(wchar_t)));
-        DeleteFileW(RecordPath().c_str());
-    }
-    ~BrowserStandIn() {
-        if (hadValue_)
-            RegSetValueExW(key_.get(), L"Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(old_.c_str()),
-                           static_cast<DWORD>((old_.size() + 1) * sizeof(wchar_t)));
-        else RegDeleteValueW(key_.get(), L"Browsers");
-        DeleteFileW(RecordPath().c_str());
-    }
-    BrowserStandIn(const BrowserStandIn&) = delete;
-    BrowserStandIn& operator=(const BrowserStandIn&) = delete;
-
-    static std::wstring RecordPath() { return TestFolder() + L"browser-stand-in.txt"; }
-
-private:
-    static constexpr wchar_t kKey[] = L"Software\\Wine\\WineBrowser";
-    UniqueRegKey key_;
-    bool hadValue_ = false;
-    std::wstring old_;
-};
 
 TEST(OpenUrl, HandsTheAddressToTheBrowser) {
     ASSERT_TRUE(FileExists(TestFolder() + L"browser-stand-in.sh"));

@@ -3,6 +3,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/ControlHost.h"
 #include "toolkit/Form.h"
+#include "toolkit/GraphicWindow.h"
 
 namespace vx::ui {
 namespace {
@@ -137,15 +138,104 @@ void Control::Invalidate() noexcept {
 
 void Control::BoundsChanged(const Bounds&) noexcept {}
 
+std::wstring Control::AccessibleName() const {
+    if (accessibleLabel_) return accessibleLabel_->AccessibleName();
+    return AccessibleText(Caption());
+}
+
+GraphicControl::GraphicControl(ControlHost& parent, std::wstring name, Bounds bounds)
+    : Control(parent, std::move(name), bounds) {}
+
+GraphicControl::~GraphicControl() = default;
+
 HWND GraphicControl::MouseWindow() const noexcept {
     return Parent().HostHandle();
 }
 
-void GraphicControl::BoundsChanged(const Bounds& old) noexcept {
+bool GraphicControl::Focused() const noexcept {
+    const HWND window = AccessibleWindow();
+    return window && GetFocus() == window;
+}
+
+HWND GraphicControl::AccessibleWindow() const noexcept {
+    return window_ ? window_->Handle() : nullptr;
+}
+
+void GraphicControl::SetFocusable(bool on, int tabOrder) noexcept {
+    tabOrder_ = tabOrder;
+    if (focusable_ == on) return;
+    focusable_ = on;
+    if (Parent().HostHandle()) CreateHandle();
+    UpdateWindow();
+}
+
+void GraphicControl::CreateHandle() noexcept {
+    if (window_ || !ReaderSees()) return;
     const HWND host = Parent().HostHandle();
     if (!host) return;
-    const RECT before = old.Rect();
-    InvalidateRect(host, &before, FALSE);
+    try {
+        window_ = std::make_unique<GraphicWindow>(*this);
+    } catch (...) {
+        return;
+    }
+    if (!window_->Create(host)) window_.reset();
+}
+
+void GraphicControl::UpdateWindow() noexcept {
+    if (window_) window_->Update();
+}
+
+void GraphicControl::AccessibleNameChanged() noexcept {
+    if (window_) window_->NameChanged();
+}
+
+RECT GraphicControl::FocusRect() const noexcept {
+    RECT rect = GetBounds().Rect();
+    InflateRect(&rect, -2, -2);
+    return rect;
+}
+
+RECT GraphicControl::PaintedArea(const Bounds& bounds) const noexcept {
+    RECT rect = bounds.Rect();
+    InflateRect(&rect, 2, 2);
+    return rect;
+}
+
+void GraphicControl::PaintFocus(HDC dc) noexcept {
+    const HWND window = AccessibleWindow();
+    if (!window || GetFocus() != window) return;
+    // The window's keyboard cues (not every system passes them on to each child).
+    if (SendMessageW(GetAncestor(window, GA_ROOT), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) return;
+    const RECT rect = FocusRect();
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkColor(dc, RGB(255, 255, 255));
+    DrawFocusRect(dc, &rect);
+}
+
+void GraphicControl::Invalidate() noexcept {
+    const HWND host = Parent().HostHandle();
+    if (!host) return;
+    // The control's own window and any other lying over the place show what the host paints there.
+    const RECT rect = PaintedArea(GetBounds());
+    RedrawWindow(host, &rect, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void GraphicControl::BoundsChanged(const Bounds& old) noexcept {
+    UpdateWindow();
+    const HWND host = Parent().HostHandle();
+    if (!host) return;
+    const RECT before = PaintedArea(old);
+    RedrawWindow(host, &before, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    Invalidate();
+}
+
+void GraphicControl::VisibleChanged() noexcept {
+    UpdateWindow();
+    Invalidate();
+}
+
+void GraphicControl::EnabledChanged() noexcept {
+    UpdateWindow();
     Invalidate();
 }
 

@@ -5,18 +5,21 @@
 // lines) are painted by their parent; windowed ones (WinControl) own a window.
 #pragma once
 
+#include "toolkit/Accessibility.h"
 #include "toolkit/Component.h"
 #include "toolkit/Font.h"
 
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace vx::ui {
 
 class ControlHost;
 class Form;
+class GraphicWindow;
 
 // Where a control lies in its parent, in pixels.
 struct Bounds {
@@ -90,6 +93,13 @@ public:
     const ui::Font& EffectiveFont() const noexcept;
     ui::Font* OwnFont() noexcept override { return &Font(); }
 
+    // What a screen reader says for the control: the text of the label that
+    // introduces it (as the user sees it, without " :" and "&"), else its own
+    // caption; and what it is.
+    void SetAccessibleLabel(const Control* label) noexcept { accessibleLabel_ = label; }
+    virtual std::wstring AccessibleName() const;
+    virtual AccessibleRole Role() const noexcept { return AccessibleRole::Keep; }
+
     NotifyEvent OnClick;
     NotifyEvent OnMouseEnter;
     NotifyEvent OnMouseLeave;
@@ -133,19 +143,58 @@ private:
     std::wstring hint_;
     ui::Font font_;
     bool parentFont_ = true;
+    const Control* accessibleLabel_ = nullptr;
 };
 
-// A control without a window of its own, painted by its parent in creation order.
+// A control without a window of its own, painted by its parent in creation
+// order. One that acts on a click can take the keyboard focus (after the
+// windowed controls of its parent in the tab order; Enter and Space click it),
+// and one a screen reader must see gets a small window of its own for that
+// (see GraphicWindow); decorative ones have none.
 class GraphicControl : public Control {
 public:
-    using Control::Control;
+    GraphicControl(ControlHost& parent, std::wstring name, Bounds bounds);
+    ~GraphicControl() override;
+
     HWND MouseWindow() const noexcept override;
     bool IsWindowed() const noexcept override { return false; }
+    void Invalidate() noexcept override;
+
+    bool Focusable() const noexcept { return focusable_; }
+    // `tabOrder` places it among its parent's focusable windowless controls (lower first).
+    void SetFocusable(bool on, int tabOrder = 0) noexcept;
+    int GraphicTabOrder() const noexcept { return tabOrder_; }
+    bool Focused() const noexcept;
+    // The control's own window, or null (none needed, or its parent has none yet).
+    HWND AccessibleWindow() const noexcept;
+    // Whether a screen reader sees the control at all.
+    virtual bool ReaderSees() const noexcept { return focusable_; }
+    AccessibleRole Role() const noexcept override {
+        return focusable_ ? AccessibleRole::PushButton : AccessibleRole::Keep;
+    }
+
+    void CreateHandle() noexcept override;
+    // Draws the system's focus rectangle when the control has the focus and the
+    // keyboard is in use (the window's cues are on), in the parent's coordinates.
+    void PaintFocus(HDC dc) noexcept;
 
 protected:
+    // Where the focus rectangle goes: by default just inside the control.
+    virtual RECT FocusRect() const noexcept;
     void BoundsChanged(const Bounds& old) noexcept override;
-    void VisibleChanged() noexcept override { Invalidate(); }
-    void EnabledChanged() noexcept override { Invalidate(); }
+    void VisibleChanged() noexcept override;
+    void EnabledChanged() noexcept override;
+    // The text a reader hears has changed.
+    void AccessibleNameChanged() noexcept;
+
+private:
+    // Everything the control may paint, its focus rectangle included.
+    RECT PaintedArea(const Bounds& bounds) const noexcept;
+    void UpdateWindow() noexcept;
+
+    bool focusable_ = false;
+    int tabOrder_ = 0;
+    std::unique_ptr<GraphicWindow> window_;
 };
 
 } // namespace vx::ui

@@ -68,6 +68,20 @@ void ControlHost::ApplyTabOrder() noexcept {
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
         previous = control->Handle();
     }
+    // The windowless controls' own windows come after, in their own order:
+    // Tab reaches the links and pictures after the layout's controls.
+    std::vector<GraphicControl*> graphic;
+    for (Control* child : children_)
+        if (!child->IsWindowed()) graphic.push_back(static_cast<GraphicControl*>(child));
+    std::stable_sort(graphic.begin(), graphic.end(), [](const GraphicControl* a, const GraphicControl* b) {
+        return a->GraphicTabOrder() < b->GraphicTabOrder();
+    });
+    for (GraphicControl* control : graphic) {
+        const HWND window = control->AccessibleWindow();
+        if (!window) continue;
+        SetWindowPos(window, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+        previous = window;
+    }
 }
 
 void ControlHost::PaintBackground(HDC dc, const RECT& client) noexcept {
@@ -87,6 +101,8 @@ void ControlHost::PaintTo(HDC target, const RECT& area) noexcept {
         child->Paint(target);
         RestoreDC(target, saved);
     }
+    for (Control* child : children_)
+        if (!child->IsWindowed() && child->Visible()) static_cast<GraphicControl*>(child)->PaintFocus(target);
 }
 
 void ControlHost::OnPaint() noexcept {

@@ -40,6 +40,9 @@ public:
 
     // The topmost visible windowless child at a point of the host's client area.
     Control* GraphicChildAt(POINT point) const noexcept;
+    // Paints the host's area `area` (client coordinates) into a device context
+    // whose logical coordinates are the host's client coordinates.
+    void PaintArea(HDC dc, const RECT& area) noexcept { PaintTo(dc, area); }
     // A brush of the host's background colour, for windowed children.
     HBRUSH BackgroundBrush() noexcept;
 

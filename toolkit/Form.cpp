@@ -335,12 +335,19 @@ ModalResult Form::ShowModal() noexcept {
 
 void Form::FocusControl(WinControl& control) noexcept {
     activeControl_ = &control;
+    graphicFocus_ = nullptr;
     if (Handle() && GetActiveWindow() == Handle() && control.Handle()) ::SetFocus(control.Handle());
 }
 
 void Form::ControlFocused(WinControl& control) noexcept {
     activeControl_ = &control;
+    graphicFocus_ = nullptr;
     UpdateButtonLooks(&control);
+}
+
+void Form::GraphicControlFocused(HWND window) noexcept {
+    graphicFocus_ = window;
+    UpdateButtonLooks(nullptr);
 }
 
 void Form::SetDefaultButton(Button* button) noexcept {
@@ -360,7 +367,10 @@ void Form::UpdateButtonLooks(const WinControl* focused) noexcept {
 
 void Form::RestoreFocus() noexcept {
     HWND target = nullptr;
-    if (activeControl_ && activeControl_->Handle() && IsWindowVisible(activeControl_->Handle()) &&
+    if (graphicFocus_ && IsWindow(graphicFocus_) && IsWindowVisible(graphicFocus_) && IsWindowEnabled(graphicFocus_) &&
+        IsChild(Handle(), graphicFocus_))
+        target = graphicFocus_;
+    else if (activeControl_ && activeControl_->Handle() && IsWindowVisible(activeControl_->Handle()) &&
         IsWindowEnabled(activeControl_->Handle()))
         target = activeControl_->Handle();
     if (!target) target = GetNextDlgTabItem(Handle(), nullptr, FALSE);
@@ -401,6 +411,12 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
     case WM_CLOSE:
         Close();
         return 0;
+    case WM_UPDATEUISTATE: {
+        // Keyboard cues on or off: a focused link or picture shows or hides its focus rectangle.
+        const LRESULT result = DefaultHandling(message, wParam, lParam);
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+        return result;
+    }
     case WM_DPICHANGED:
         if (lParam) OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;

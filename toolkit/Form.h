@@ -123,6 +123,8 @@ public:
     WinControl* ActiveControl() const noexcept { return activeControl_; }
     void FocusControl(WinControl& control) noexcept;
     void ControlFocused(WinControl& control) noexcept;
+    // A windowless control's own window took the focus (it gets it back when the form is activated again).
+    void GraphicControlFocused(HWND window) noexcept;
     Button* DefaultButton() const noexcept { return defaultButton_; }
     void SetDefaultButton(Button* button) noexcept;
     Button* CancelButton() const noexcept { return cancelButton_; }
@@ -174,6 +176,7 @@ private:
     std::vector<Control*> controls_;
     int nextControlId_ = 100; // clear of IDOK and IDCANCEL, which dialog keys send
     WinControl* activeControl_ = nullptr;
+    HWND graphicFocus_ = nullptr;
     Button* defaultButton_ = nullptr;
     Button* cancelButton_ = nullptr;
     bool isMainForm_ = false;

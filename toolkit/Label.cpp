@@ -96,6 +96,17 @@ void Label::SetCaption(std::wstring_view caption) {
     caption_.assign(caption);
     Invalidate();
     AdjustSize();
+    AccessibleNameChanged();
+}
+
+std::wstring Label::AccessibleName() const {
+    return AccessibleText(caption_, options_.showAccelChar);
+}
+
+RECT Label::FocusRect() const noexcept {
+    RECT rect = GetBounds().Rect();
+    InflateRect(&rect, 1, 1);
+    return rect;
 }
 
 void Label::SetAutoSize(bool on) noexcept {

@@ -42,6 +42,17 @@ public:
     void Paint(HDC dc) noexcept override;
     void FontChanged() noexcept override;
 
+    // Every label is text a reader hears; one that acts on a click is a link.
+    bool ReaderSees() const noexcept override { return true; }
+    AccessibleRole Role() const noexcept override {
+        return Focusable() ? AccessibleRole::Link : AccessibleRole::StaticText;
+    }
+    std::wstring AccessibleName() const override;
+
+protected:
+    // Around the text, just outside it.
+    RECT FocusRect() const noexcept override;
+
 private:
     UINT DrawFlags() const noexcept;
     void AdjustSize() noexcept;

@@ -148,6 +148,21 @@ LRESULT WinControl::ControlMessage(UINT message, WPARAM wParam, LPARAM lParam) n
     return DefaultMessage(message, wParam, lParam);
 }
 
+AccessibleRole WinControl::Role() const noexcept {
+    switch (Kind()) {
+    case ComponentKind::Button:
+        return AccessibleRole::PushButton;
+    case ComponentKind::ComboBox:
+        return AccessibleRole::ComboBox;
+    case ComponentKind::Slider:
+        return AccessibleRole::Slider;
+    case ComponentKind::ProgressBar:
+        return AccessibleRole::ProgressBar;
+    default:
+        return AccessibleRole::Keep;
+    }
+}
+
 LRESULT CALLBACK WinControl::SubclassProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                                DWORD_PTR self) noexcept {
     auto* control = reinterpret_cast<WinControl*>(self);
@@ -155,6 +170,17 @@ LRESULT CALLBACK WinControl::SubclassProcedure(HWND hwnd, UINT message, WPARAM w
         RemoveControlSubclass(hwnd, &WinControl::SubclassProcedure, id);
         control->hwnd_ = nullptr;
         return DefaultSubclassProcedure(hwnd, message, wParam, lParam);
+    }
+    if (message == WM_GETOBJECT) {
+        // A list would be named after its current item, a slider not at all: readers get the control's own name.
+        if (const LRESULT answer = AnswerGetObject(hwnd, wParam, lParam, control->Role())) return answer;
+    } else if (message == AccessibleNameMessage()) {
+        try {
+            const std::wstring name = control->AccessibleName();
+            return name.empty() ? 0 : AnswerAccessibleName(wParam, lParam, name);
+        } catch (...) {
+            return 0;
+        }
     }
     return control->ControlMessage(message, wParam, lParam);
 }

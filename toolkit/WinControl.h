@@ -41,6 +41,8 @@ public:
 
     void CreateHandle() noexcept override;
     void FontChanged() noexcept override;
+    // The role a reader hears, from the kind of control.
+    AccessibleRole Role() const noexcept override;
     // Makes the window again from the control's properties, in the same place
     // of the tab order and with the focus if it had it: for controls whose
     // window does not take a new scale as a new window would.

@@ -122,6 +122,9 @@ TVXAboutForm::TVXAboutForm()
     LicenseAgreementLabel.OnClick = Bind(&TVXAboutForm::LicenseAgreementLabelClick);
     LicenseAgreementLabel.OnMouseEnter = Bind(&TVXAboutForm::LicenseAgreementLabelMouseEnter);
     LicenseAgreementLabel.OnMouseLeave = Bind(&TVXAboutForm::LicenseAgreementLabelMouseLeave);
+    LicenseAgreementLabel.SetFocusable(true);
+    // Escape closes the window as its Close button does.
+    SetCancelButton(&CloseButton);
 }
 
 void TVXAboutForm::FormShow() noexcept {

@@ -181,6 +181,22 @@ void TVXMainForm::BindHandlers() {
               Bind(&TVXMainForm::NavButtonMouseEnter), Bind(&TVXMainForm::NavButtonMouseLeave));
     bindHover({&LinkLabel4, &LinkLabel5, &LinkLabel6, &LinkLabel7}, Bind(&TVXMainForm::LabelMouseEnter),
               Bind(&TVXMainForm::LabelMouseLeave));
+
+    // Without a mouse: the links and the navigation pictures take the focus
+    // (after the layout's controls, in this order) and act on Enter and Space.
+    int tabOrder = 0;
+    for (GraphicControl* control : std::initializer_list<GraphicControl*>{
+             &LinkLabel4, &LinkLabel5, &LinkLabel6, &LinkLabel7, &NavButton1, &NavButton2, &NavButton3, &NavButton4})
+        control->SetFocusable(true, ++tabOrder);
+    // What a screen reader says for them: the label beside each.
+    NavButton1.SetAccessibleLabel(&NavStatic1);
+    NavButton2.SetAccessibleLabel(&NavStatic2);
+    NavButton3.SetAccessibleLabel(&NavStatic3);
+    NavButton4.SetAccessibleLabel(&NavStatic4);
+    WindowsCombo.SetAccessibleLabel(&OSVersionLabel);
+    ProcessorCombo.SetAccessibleLabel(&ProcessorTypeLabel);
+    ModemCombo.SetAccessibleLabel(&ModemTypeLabel);
+    SpeedTrackBar.SetAccessibleLabel(&SpeedLabel);
 }
 
 void TVXMainForm::FormCreate() noexcept {
