@@ -282,15 +282,24 @@ TEST_F(AboutFormTest, EveryShowingReadsTheVersionOnceAndFocusesTheCloseButton) {
     }
 }
 
-TEST_F(AboutFormTest, EnterAndEscapeEachCloseItAsTheCloseButtonDoes) {
-    for (const WORD key : {VK_ESCAPE, VK_RETURN}) {
-        const ModalResult result = ModalDriver::Run(*about_, {[&] {
-            PostKey(GetFocus(), key);
-            return true;
-        }});
-        EXPECT_EQ(result, ModalResult::Ok) << key;
-        EXPECT_FALSE(about_->Visible());
-    }
+TEST_F(AboutFormTest, EnterClosesWithOkAndEscapeDoesNot) {
+    bool openAfterEscape = false;
+    const ModalResult result =
+        ModalDriver::Run(*about_, {
+                                      [&] {
+                                          PostKey(GetFocus(), VK_ESCAPE);
+                                          return true;
+                                      },
+                                      [&] {
+                                          openAfterEscape =
+                                              about_->Visible() && about_->GetModalResult() == ModalResult::None;
+                                          PostKey(GetFocus(), VK_RETURN);
+                                          return true;
+                                      },
+                                  });
+    EXPECT_TRUE(openAfterEscape);
+    EXPECT_EQ(result, ModalResult::Ok);
+    EXPECT_FALSE(about_->Visible());
 }
 
 TEST_F(AboutFormTest, EnterRightAfterOpeningCloses) {
@@ -301,12 +310,13 @@ TEST_F(AboutFormTest, EnterRightAfterOpeningCloses) {
     EXPECT_EQ(result, ModalResult::Ok);
 }
 
-TEST_F(AboutFormTest, TabWalksCloseButtonMemoLicenceLinkAndHelpButton) {
+TEST_F(AboutFormTest, TabWalksCloseButtonMemoLicenceLinkAndHelpButtonAndEscapeOnThemDoesNothing) {
     std::vector<HWND> visited;
     std::vector<ModalDriver::Step> steps;
     for (int i = 0; i < 5; ++i) {
         steps.push_back([&] {
             visited.push_back(GetFocus());
+            if (GetFocus() != about_->LicensedMemo.Handle()) PostKey(GetFocus(), VK_ESCAPE);
             return true;
         });
         steps.push_back([&] {
@@ -328,7 +338,7 @@ TEST_F(AboutFormTest, TabWalksCloseButtonMemoLicenceLinkAndHelpButton) {
     EXPECT_EQ(visited, expected);
 }
 
-TEST_F(AboutFormTest, EscapeInTheMemoClosesTheWindowAndLeavesItsControlsAlone) {
+TEST_F(AboutFormTest, EscapeInTheMemoLeavesTheWindowAndItsControlsAlone) {
     const HWND panel = about_->AboutPanel.Handle();
     const HWND memo = about_->LicensedMemo.Handle();
     const ModalResult result = ModalDriver::Run(*about_, {
@@ -341,9 +351,12 @@ TEST_F(AboutFormTest, EscapeInTheMemoClosesTheWindowAndLeavesItsControlsAlone) {
                                                                  PostKey(memo, VK_ESCAPE);
                                                                  return true;
                                                              },
+                                                             [&] {
+                                                                 about_->SetModalResult(ModalResult::Ok);
+                                                                 return true;
+                                                             },
                                                          });
-    EXPECT_NE(result, ModalResult::None);
-    EXPECT_FALSE(about_->Visible());
+    EXPECT_EQ(result, ModalResult::Ok);
     EXPECT_TRUE(IsWindow(panel)) << "Escape in the memo destroyed the panel";
     EXPECT_TRUE(IsWindow(memo));
 }

@@ -123,8 +123,6 @@ TVXAboutForm::TVXAboutForm()
     LicenseAgreementLabel.OnMouseEnter = Bind(&TVXAboutForm::LicenseAgreementLabelMouseEnter);
     LicenseAgreementLabel.OnMouseLeave = Bind(&TVXAboutForm::LicenseAgreementLabelMouseLeave);
     LicenseAgreementLabel.SetFocusable(true);
-    // Escape closes the window as its Close button does.
-    SetCancelButton(&CloseButton);
 }
 
 void TVXAboutForm::FormShow() noexcept {
