@@ -5,6 +5,7 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 
 namespace vx::test {
@@ -23,9 +24,13 @@ std::map<HWND, std::vector<std::wstring>>& Announced() {
     return announced;
 }
 
+// The window's text is the name it announces (the program sets it first): read without a
+// message, so the program need not answer while it holds a frame.
 void CALLBACK NameChanged(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
     if (object != OBJID_CLIENT || child != CHILDID_SELF || !window) return;
-    Announced()[window].push_back(ReaderSees(window).name);
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    Announced()[window].push_back(text);
 }
 
 } // namespace
@@ -49,6 +54,23 @@ ReaderView ReaderSees(HWND window) {
     if (SUCCEEDED(object->get_accRole(self, &role)) && role.vt == VT_I4) view.role = role.lVal;
     object->Release();
     return view;
+}
+
+bool ReadersReach(HWND otherProcessWindow) {
+    EnsureCom();
+    IAccessible* object = nullptr;
+    const HRESULT result = AccessibleObjectFromWindow(otherProcessWindow, static_cast<DWORD>(OBJID_WINDOW),
+                                                      IID_IAccessible, reinterpret_cast<void**>(&object));
+    if (object) object->Release();
+    const bool reached = SUCCEEDED(result) && object;
+    static bool told = false;
+    if (!reached && !told) {
+        told = true;
+        std::printf("no accessible object reaches this process from another (0x%08lX): what a reader hears is not "
+                    "checked in this build\n",
+                    static_cast<unsigned long>(result));
+    }
+    return reached;
 }
 
 std::vector<HWND> GraphicWindows(HWND root) {

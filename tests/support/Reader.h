@@ -30,6 +30,12 @@ struct ReaderView {
 // What AccessibleObjectFromWindow(OBJID_CLIENT) gives for the window.
 ReaderView ReaderSees(HWND window);
 
+// Whether a reader in this process can reach the objects of another process's window at all:
+// the system's own object for its frame (OBJID_WINDOW, which the program never answers itself).
+// Wine 8.0's 64-bit oleacc hands none across processes (E_NOINTERFACE even for a plain button):
+// where it cannot, what a reader hears is checked by the 32-bit build's run. Says so once.
+bool ReadersReach(HWND otherProcessWindow);
+
 // The windowless controls' own windows (links, navigation pictures, labels) under a root.
 std::vector<HWND> GraphicWindows(HWND root);
 
