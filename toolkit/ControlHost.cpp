@@ -105,26 +105,32 @@ void ControlHost::PaintTo(HDC target, const RECT& area) noexcept {
         if (!child->IsWindowed() && child->Visible()) static_cast<GraphicControl*>(child)->PaintFocus(target);
 }
 
-void ControlHost::OnPaint() noexcept {
-    const HWND hwnd = HostHandle();
-    PAINTSTRUCT paint{};
-    const HDC screen = BeginPaint(hwnd, &paint);
+void PaintBuffered(HWND window, const std::function<void(HDC dc, const RECT& area)>& paint) noexcept {
+    PAINTSTRUCT painting{};
+    const HDC screen = BeginPaint(window, &painting);
     if (!screen) return;
-    const RECT& area = paint.rcPaint;
+    const RECT& area = painting.rcPaint;
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     UniqueOwnedDc memory(CreateCompatibleDC(screen));
     UniqueBitmap bitmap(width > 0 && height > 0 ? CreateCompatibleBitmap(screen, width, height) : nullptr);
-    if (memory && bitmap) {
-        const SelectedObject selected(memory.get(), bitmap.get());
-        SetViewportOrgEx(memory.get(), -area.left, -area.top, nullptr);
-        PaintTo(memory.get(), area);
-        SetViewportOrgEx(memory.get(), 0, 0, nullptr);
-        BitBlt(screen, area.left, area.top, width, height, memory.get(), 0, 0, SRCCOPY);
-    } else {
-        PaintTo(screen, area);
+    try {
+        if (memory && bitmap) {
+            const SelectedObject selected(memory.get(), bitmap.get());
+            SetViewportOrgEx(memory.get(), -area.left, -area.top, nullptr);
+            paint(memory.get(), area);
+            SetViewportOrgEx(memory.get(), 0, 0, nullptr);
+            BitBlt(screen, area.left, area.top, width, height, memory.get(), 0, 0, SRCCOPY);
+        } else {
+            paint(screen, area);
+        }
+    } catch (...) {
     }
-    EndPaint(hwnd, &paint);
+    EndPaint(window, &painting);
+}
+
+void ControlHost::OnPaint() noexcept {
+    PaintBuffered(HostHandle(), [this](HDC dc, const RECT& area) { PaintTo(dc, area); });
 }
 
 void ControlHost::OnMouseMove(POINT point) noexcept {

@@ -12,12 +12,17 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <vector>
 
 namespace vx::ui {
 
 class Control;
 class Form;
+
+// Answers WM_PAINT for a window through an off-screen bitmap of the area to paint, so that
+// nothing flickers; `paint` draws that area in the window's coordinates.
+void PaintBuffered(HWND window, const std::function<void(HDC dc, const RECT& area)>& paint) noexcept;
 
 class ControlHost {
 public:

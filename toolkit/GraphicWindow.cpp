@@ -1,6 +1,5 @@
 #include "toolkit/GraphicWindow.h"
 
-#include "core/Handles.h"
 #include "toolkit/Accessibility.h"
 #include "toolkit/Control.h"
 #include "toolkit/ControlHost.h"
@@ -32,8 +31,7 @@ bool GraphicWindow::Create(HWND host) noexcept {
     if (!control_.Enabled()) style |= WS_DISABLED;
     if (control_.Focusable()) style |= WS_TABSTOP;
     const std::wstring name = control_.AccessibleName();
-    return CreateHandle(kGraphicWindowClass, name.c_str(), style, 0, b.left, b.top, b.width, b.height, host,
-                        nullptr);
+    return CreateHandle(kGraphicWindowClass, name.c_str(), style, 0, b.left, b.top, b.width, b.height, host, nullptr);
 }
 
 void GraphicWindow::Update() noexcept {
@@ -70,25 +68,7 @@ void GraphicWindow::PaintInto(HDC dc, const RECT& area) noexcept {
 }
 
 void GraphicWindow::Paint() noexcept {
-    const HWND window = Handle();
-    PAINTSTRUCT paint{};
-    const HDC screen = BeginPaint(window, &paint);
-    if (!screen) return;
-    const RECT& area = paint.rcPaint;
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
-    UniqueOwnedDc memory(CreateCompatibleDC(screen));
-    UniqueBitmap bitmap(width > 0 && height > 0 ? CreateCompatibleBitmap(screen, width, height) : nullptr);
-    if (memory && bitmap) {
-        const SelectedObject selected(memory.get(), bitmap.get());
-        SetViewportOrgEx(memory.get(), -area.left, -area.top, nullptr);
-        PaintInto(memory.get(), area);
-        SetViewportOrgEx(memory.get(), 0, 0, nullptr);
-        BitBlt(screen, area.left, area.top, width, height, memory.get(), 0, 0, SRCCOPY);
-    } else {
-        PaintInto(screen, area);
-    }
-    EndPaint(window, &paint);
+    PaintBuffered(Handle(), [this](HDC dc, const RECT& area) { PaintInto(dc, area); });
 }
 
 void GraphicWindow::FocusChanged() noexcept {
